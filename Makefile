@@ -1,0 +1,38 @@
+# make run   installs what is missing, builds and starts Carver
+# make test  installs what is missing, builds and runs every test
+BUILD      ?= build
+JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
+CMAKE_ARGS ?=
+
+.PHONY: all deps build run run-mender test test-noqt test-sanitize bench clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD) $(CMAKE_ARGS)
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@scripts/start-program.sh $(BUILD) carver
+
+run-mender: build
+	@scripts/start-program.sh $(BUILD) mender
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# The Qt-free core on its own, under AddressSanitizer and UndefinedBehaviorSanitizer:
+# proves that nothing below the windows needs Qt.
+test-sanitize: deps
+	cmake -S . -B build-sanitize -DCARVER_WITH_QT=OFF -DCARVER_SANITIZE=ON -DCARVER_WERROR=ON -DCMAKE_BUILD_TYPE=Debug
+	cmake --build build-sanitize -j $(JOBS)
+	cd build-sanitize && ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	@scripts/run-bench.sh $(BUILD)
+
+clean:
+	rm -rf $(BUILD) build-sanitize

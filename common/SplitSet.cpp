@@ -1,0 +1,64 @@
+#include "SplitSet.h"
+
+#include <algorithm>
+
+#include "CodePage.h"
+#include "NumberFormat.h"
+#include "Paths.h"
+
+std::string PieceNumberText(int32_t k) { return FormatNumber(k, "000"); }
+
+std::string PieceCountLine(int32_t count)
+{
+    const std::string text = "000" + std::to_string(count);
+    // Up to 999 only the last three characters are written, as the format has
+    // always had it; a larger count keeps all its digits.
+    return count > 999 ? std::to_string(count) : text.substr(text.size() - 3);
+}
+
+int32_t PieceCountFromLine(const std::string& line1)
+{
+    const bool allDigits = !line1.empty() && std::all_of(line1.begin(), line1.end(),
+                                                         [](char c) { return c >= '0' && c <= '9'; });
+    if (allDigits && line1.size() > 3) {
+        const double whole = TextToNumber(line1);
+        return whole > 2147483647.0 ? 2147483647 : static_cast<int32_t>(whole);
+    }
+    return static_cast<int32_t>(TextToNumber(LastCharacters(line1, 3)));
+}
+
+std::string SplitSetNames::PieceFileName(int32_t k) const { return baseName + "." + PieceNumberText(k); }
+std::string SplitSetNames::JoinInfoPath() const { return folder + baseName + ".000"; }
+std::string SplitSetNames::PiecePath(int32_t k) const { return folder + PieceFileName(k); }
+std::string SplitSetNames::BatchPath() const { return folder + baseName + ".bat"; }
+
+SplitSetNames SplitSetNamesFor(const std::string& sourcePath, const std::string& folder)
+{
+    SplitSetNames names;
+    names.folder = folder;
+    names.sourceName = FileNameOf(sourcePath);
+    names.baseName = BaseNameOf(names.sourceName);
+    return names;
+}
+
+IoStatus WriteJoinInfo(const std::string& path, int32_t count, const std::string& sourceName)
+{
+    TextFileWriter file;
+    if (IoStatus s = file.Create(path); !s) return s;
+    IgnoreResult(file.WriteLine(PieceCountLine(count)));
+    IgnoreResult(file.WriteLine(sourceName));
+    IgnoreResult(file.Close());
+    return IoStatus::Success();
+}
+
+IoStatus ReadJoinInfo(const std::string& path, JoinInfo& info)
+{
+    TextFileReader file;
+    if (IoStatus s = file.Open(path); !s) return s;
+    std::string line1, line2;
+    if (IoStatus s = file.ReadLine(line1); !s) return s;
+    if (IoStatus s = file.ReadLine(line2); !s) return s;
+    info.count = PieceCountFromLine(line1);
+    info.sourceName = line2;
+    return IoStatus::Success();
+}

@@ -1,0 +1,61 @@
+#include "QtUiServices.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+// The engines yield once per 4096-byte block; running the event loop that often
+// would cost more than the copy itself.
+constexpr auto kYieldInterval = std::chrono::milliseconds(8);
+}  // namespace
+
+MsgAnswer QtUiServices::MessageBox(const std::string& text, MsgButtons buttons, MsgIcon icon,
+                                   const std::string& caption)
+{
+    QMessageBox box(owner_);
+    box.setWindowTitle(caption.empty() ? title_ : QString::fromStdString(caption));
+    QString body = QString::fromStdString(text);
+    body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    box.setText(body);
+    box.setIcon(icon == MsgIcon::Stop ? QMessageBox::Critical : QMessageBox::Warning);
+
+    QPushButton* ok = nullptr;
+    QPushButton* yes = nullptr;
+    QPushButton* no = nullptr;
+    QPushButton* cancel = nullptr;
+    switch (buttons) {
+    case MsgButtons::Ok:
+        ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+        box.setEscapeButton(ok);
+        break;
+    case MsgButtons::OkCancel:
+        ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+        cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+        break;
+    case MsgButtons::YesNoCancel:
+        yes = box.addButton(QStringLiteral("はい"), QMessageBox::YesRole);
+        no = box.addButton(QStringLiteral("いいえ"), QMessageBox::NoRole);
+        cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+        break;
+    }
+    box.setDefaultButton(ok ? ok : yes);
+    if (cancel) box.setEscapeButton(cancel);
+    box.exec();
+
+    const auto* pressed = box.clickedButton();
+    if (pressed == ok) return MsgAnswer::Ok;
+    if (pressed == yes) return MsgAnswer::Yes;
+    if (pressed == no) return MsgAnswer::No;
+    return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Cancel;
+}
+
+void QtUiServices::Yield()
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastYield_ < kYieldInterval) return;
+    lastYield_ = now;
+    QApplication::processEvents();
+}
+
+void QtUiServices::Beep() { QApplication::beep(); }

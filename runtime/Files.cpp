@@ -1,0 +1,288 @@
+#include "Files.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "CodePage.h"
+
+namespace {
+
+constexpr size_t kFileBufferSize = 128 * 1024;
+
+bool StatPath(const std::string& path, struct stat& st) { return ::stat(path.c_str(), &st) == 0; }
+
+IoStatus WriteAll(int fd, const char* data, size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return IoStatus::FromErrno(errno);
+        }
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return IoStatus::Success();
+}
+
+}  // namespace
+
+IoStatus IoStatus::FromErrno(int error)
+{
+    IoStatus s;
+    s.ok_ = false;
+    s.description_ = std::strerror(error);
+    return s;
+}
+
+IoStatus IoStatus::Failure(std::string description)
+{
+    IoStatus s;
+    s.ok_ = false;
+    s.description_ = std::move(description);
+    return s;
+}
+
+bool IsReadOnly(const std::string& path)
+{
+    struct stat st;
+    return StatPath(path, st) && (st.st_mode & S_IWUSR) == 0;
+}
+
+bool FileExists(const std::string& path)
+{
+    struct stat st;
+    return !path.empty() && StatPath(path, st) && S_ISREG(st.st_mode);
+}
+
+bool FolderExists(const std::string& path)
+{
+    struct stat st;
+    return !path.empty() && StatPath(path, st) && S_ISDIR(st.st_mode);
+}
+
+std::string StoredNameOf(const std::string& path)
+{
+    struct stat st;
+    if (path.empty() || ::lstat(path.c_str(), &st) != 0) return {};
+    std::string p = path;
+    while (p.size() > 1 && p.back() == '/') p.pop_back();
+    const size_t slash = p.rfind('/');
+    return slash == std::string::npos ? p : p.substr(slash + 1);
+}
+
+IoStatus DeleteFile(const std::string& path)
+{
+    if (IsReadOnly(path)) return IoStatus::FromErrno(EACCES);
+    if (::unlink(path.c_str()) != 0) return IoStatus::FromErrno(errno);
+    return IoStatus::Success();
+}
+
+IoStatus CreateFolder(const std::string& path)
+{
+    std::string p = path;
+    while (p.size() > 1 && p.back() == '/') p.pop_back();
+    if (::mkdir(p.c_str(), 0777) != 0) return IoStatus::FromErrno(errno);
+    return IoStatus::Success();
+}
+
+std::string CurrentDirectory()
+{
+    std::vector<char> buf(4096);
+    while (::getcwd(buf.data(), buf.size()) == nullptr) {
+        if (errno != ERANGE) return {};
+        buf.resize(buf.size() * 2);
+    }
+    return buf.data();
+}
+
+int64_t FileLength(const std::string& path)
+{
+    struct stat st;
+    if (!StatPath(path, st) || S_ISDIR(st.st_mode)) return -1;
+    return static_cast<int64_t>(st.st_size);
+}
+
+// ---- BinaryReader ----
+
+BinaryReader::~BinaryReader() { Close(); }
+
+IoStatus BinaryReader::Open(const std::string& path)
+{
+    Close();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return IoStatus::FromErrno(errno);
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return IoStatus::FromErrno(EISDIR);
+    }
+    (void)::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);  // a hint only
+    fd_ = fd;
+    position_ = 0;
+    buffer_.resize(kFileBufferSize);
+    bufferPos_ = bufferEnd_ = 0;
+    return IoStatus::Success();
+}
+
+IoStatus BinaryReader::Read(std::span<char> block)
+{
+    if (fd_ < 0) return IoStatus::FromErrno(EBADF);
+    size_t done = 0;
+    while (done < block.size()) {
+        if (bufferPos_ == bufferEnd_) {
+            const size_t wanted = block.size() - done;
+            if (wanted >= buffer_.size()) {
+                // A large read goes straight into the caller's block.
+                const ssize_t n = ::read(fd_, block.data() + done, wanted);
+                if (n < 0) {
+                    if (errno == EINTR) continue;
+                    return IoStatus::FromErrno(errno);
+                }
+                if (n == 0) return IoStatus::Failure("unexpected end of file");
+                done += static_cast<size_t>(n);
+                position_ += n;
+                continue;
+            }
+            const ssize_t n = ::read(fd_, buffer_.data(), buffer_.size());
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                return IoStatus::FromErrno(errno);
+            }
+            if (n == 0) return IoStatus::Failure("unexpected end of file");
+            bufferPos_ = 0;
+            bufferEnd_ = static_cast<size_t>(n);
+        }
+        const size_t take = std::min(block.size() - done, bufferEnd_ - bufferPos_);
+        std::memcpy(block.data() + done, buffer_.data() + bufferPos_, take);
+        bufferPos_ += take;
+        done += take;
+        position_ += static_cast<int64_t>(take);
+    }
+    return IoStatus::Success();
+}
+
+int64_t BinaryReader::Length() const
+{
+    struct stat st;
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0) return -1;
+    return static_cast<int64_t>(st.st_size);
+}
+
+void BinaryReader::Close()
+{
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    bufferPos_ = bufferEnd_ = 0;
+}
+
+// ---- BinaryWriter ----
+
+BinaryWriter::~BinaryWriter() { IgnoreResult(Close()); }
+
+IoStatus BinaryWriter::Create(const std::string& path)
+{
+    IgnoreResult(Close());
+    if (IsReadOnly(path)) return IoStatus::FromErrno(EACCES);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) return IoStatus::FromErrno(errno);
+    fd_ = fd;
+    length_ = 0;
+    used_ = 0;
+    buffer_.resize(kFileBufferSize);
+    return IoStatus::Success();
+}
+
+IoStatus BinaryWriter::FlushBuffer()
+{
+    if (used_ == 0) return IoStatus::Success();
+    const IoStatus s = WriteAll(fd_, buffer_.data(), used_);
+    used_ = 0;
+    return s;
+}
+
+IoStatus BinaryWriter::Write(std::span<const char> block)
+{
+    if (fd_ < 0) return IoStatus::FromErrno(EBADF);
+    if (used_ + block.size() > buffer_.size()) {
+        if (IoStatus s = FlushBuffer(); !s) return s;
+        if (block.size() >= buffer_.size()) {
+            if (IoStatus s = WriteAll(fd_, block.data(), block.size()); !s) return s;
+            length_ += static_cast<int64_t>(block.size());
+            return IoStatus::Success();
+        }
+    }
+    std::memcpy(buffer_.data() + used_, block.data(), block.size());
+    used_ += block.size();
+    length_ += static_cast<int64_t>(block.size());
+    return IoStatus::Success();
+}
+
+IoStatus BinaryWriter::Sync()
+{
+    if (fd_ < 0) return IoStatus::FromErrno(EBADF);
+    if (IoStatus s = FlushBuffer(); !s) return s;
+    if (::fsync(fd_) != 0) return IoStatus::FromErrno(errno);
+    return IoStatus::Success();
+}
+
+IoStatus BinaryWriter::Close()
+{
+    if (fd_ < 0) return IoStatus::Success();
+    IoStatus s = FlushBuffer();
+    if (::close(fd_) != 0 && s) s = IoStatus::FromErrno(errno);
+    fd_ = -1;
+    return s;
+}
+
+// ---- text files ----
+
+IoStatus TextFileWriter::Create(const std::string& path) { return file_.Create(path); }
+
+IoStatus TextFileWriter::WriteLine(const std::string& utf8)
+{
+    std::string bytes = encoding_ == TextEncoding::Cp932 ? EncodeTextLine(utf8) : utf8;
+    bytes += "\r\n";
+    return file_.Write(bytes);
+}
+
+IoStatus TextFileWriter::Close() { return file_.Close(); }
+
+IoStatus TextFileReader::Open(const std::string& path)
+{
+    open_ = false;
+    content_.clear();
+    pos_ = 0;
+    BinaryReader reader;
+    if (IoStatus s = reader.Open(path); !s) return s;
+    // The engines read only the first lines of small text files; a cap keeps a
+    // huge file chosen by mistake from being read whole.
+    constexpr int64_t kMaxTextFile = 1 << 20;
+    const int64_t length = std::min<int64_t>(reader.Length(), kMaxTextFile);
+    content_.resize(static_cast<size_t>(std::max<int64_t>(length, 0)));
+    if (IoStatus s = reader.Read(content_); !s) return s;
+    open_ = true;
+    return IoStatus::Success();
+}
+
+IoStatus TextFileReader::ReadLine(std::string& utf8)
+{
+    if (!open_) return IoStatus::FromErrno(EBADF);
+    if (pos_ >= content_.size()) return IoStatus::Failure("input past end of file");
+    const size_t cr = content_.find('\r', pos_);
+    const size_t end = cr == std::string::npos ? content_.size() : cr;
+    utf8 = DecodeTextLine(std::string_view(content_).substr(pos_, end - pos_));
+    pos_ = end;
+    if (pos_ < content_.size()) ++pos_;                                // the CR
+    if (pos_ < content_.size() && content_[pos_] == '\n') ++pos_;      // the LF after it
+    return IoStatus::Success();
+}
+
+void TextFileReader::Close()
+{
+    open_ = false;
+    content_.clear();
+}

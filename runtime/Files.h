@@ -1,0 +1,134 @@
+#pragma once
+// File operations of the engines. Every operation that can fail returns an
+// IoStatus carrying the system's description of the error (strerror text in
+// the user's locale), which the engines show in their failure messages.
+// Steps that the engines deliberately ignore say so at the call:
+//     IgnoreResult(DeleteFile(path));
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+class [[nodiscard]] IoStatus {
+public:
+    static IoStatus Success() { return IoStatus(); }
+    static IoStatus FromErrno(int error);
+    static IoStatus Failure(std::string description);
+
+    bool ok() const { return ok_; }
+    explicit operator bool() const { return ok_; }
+    const std::string& Description() const { return description_; }
+
+private:
+    bool ok_ = true;
+    std::string description_;
+};
+
+// Marks a result that is ignored on purpose.
+inline void IgnoreResult(const IoStatus&) {}
+
+// Linux has no read-only attribute of the Windows kind: a file whose owner-write
+// bit is clear counts as read-only. Such a file is never deleted by DeleteFile
+// and never opened for writing, even by root.
+bool IsReadOnly(const std::string& path);
+
+// True only for an existing ordinary file (a regular file); folders do not count.
+bool FileExists(const std::string& path);
+bool FolderExists(const std::string& path);
+
+// The name under which an existing entry is stored (the last component of the
+// path as found in its folder), or the empty text when there is none.
+std::string StoredNameOf(const std::string& path);
+
+IoStatus DeleteFile(const std::string& path);
+// Creates the last level of a folder path only.
+IoStatus CreateFolder(const std::string& path);
+// The process's current directory, without a trailing separator (except "/").
+std::string CurrentDirectory();
+
+// Length of a file by path; -1 when it cannot be taken.
+int64_t FileLength(const std::string& path);
+
+// Sequential binary reading through a buffer of its own.
+class BinaryReader {
+public:
+    BinaryReader() = default;
+    ~BinaryReader();
+    BinaryReader(const BinaryReader&) = delete;
+    BinaryReader& operator=(const BinaryReader&) = delete;
+
+    IoStatus Open(const std::string& path);
+    bool IsOpen() const { return fd_ >= 0; }
+    // Fills the whole block; reading past the end of the file is a failure.
+    IoStatus Read(std::span<char> block);
+    int64_t Length() const;       // length of the open file
+    int64_t Position() const { return position_; }
+    void Close();
+
+private:
+    int fd_ = -1;
+    int64_t position_ = 0;
+    std::vector<char> buffer_;
+    size_t bufferPos_ = 0, bufferEnd_ = 0;
+};
+
+// Sequential binary writing through a buffer of its own. Create empties an
+// existing file, so no tail of an older, longer file survives. A block written
+// reaches the file at the latest at Close; a failure found then is a write
+// failure like any other.
+class BinaryWriter {
+public:
+    BinaryWriter() = default;
+    ~BinaryWriter();
+    BinaryWriter(const BinaryWriter&) = delete;
+    BinaryWriter& operator=(const BinaryWriter&) = delete;
+
+    IoStatus Create(const std::string& path);
+    bool IsOpen() const { return fd_ >= 0; }
+    IoStatus Write(std::span<const char> block);
+    int64_t Length() const { return length_; }  // bytes written so far
+    // Writes out the buffer and waits until the file's data is on stable storage.
+    IoStatus Sync();
+    IoStatus Close();
+
+private:
+    IoStatus FlushBuffer();
+    int fd_ = -1;
+    int64_t length_ = 0;
+    std::vector<char> buffer_;
+    size_t used_ = 0;
+};
+
+enum class TextEncoding {
+    Cp932,  // CP932; a line CP932 cannot hold is written in UTF-8 behind the UTF-8 mark
+    Utf8,   // plain UTF-8, no mark
+};
+
+// A text file for writing: created, or emptied when it exists; every line
+// written is the text followed by CR LF.
+class TextFileWriter {
+public:
+    explicit TextFileWriter(TextEncoding encoding = TextEncoding::Cp932) : encoding_(encoding) {}
+    IoStatus Create(const std::string& path);
+    IoStatus WriteLine(const std::string& utf8);
+    IoStatus Close();
+
+private:
+    TextEncoding encoding_;
+    BinaryWriter file_;
+};
+
+// A text file for reading: each line runs up to its CR, and the LF after it is
+// skipped. Lines are decoded from CP932, or from UTF-8 behind the UTF-8 mark.
+class TextFileReader {
+public:
+    IoStatus Open(const std::string& path);
+    // Fails at the end of the file.
+    IoStatus ReadLine(std::string& utf8);
+    void Close();
+
+private:
+    std::string content_;
+    size_t pos_ = 0;
+    bool open_ = false;
+};
