@@ -1,0 +1,87 @@
+#pragma once
+// The UI services of the command-line front ends: questions on standard error
+// answered by a line of standard input, the progress line, Ctrl-C as Cancel.
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "ProgressPicture.h"
+#include "UiServices.h"
+
+// The progress box of a terminal: one line on standard error redrawn in place
+// (bar, percentage, the engine's status text, bytes per second), at most ten
+// times a second, and only when standard error is a terminal.
+class TerminalProgress : public ProgressBox {
+public:
+    TerminalProgress(std::FILE* out, bool enabled) : out_(out), enabled_(enabled) {}
+
+    void Show() override;
+    void Hide() override;
+    double Width() const override { return kBarWidth; }
+    double Height() const override { return 1; }
+    double TextWidth(const std::string& text) const override { return static_cast<double>(text.size()); }
+    double TextHeight(const std::string&) const override { return 1; }
+    void Paint(const ProgressPicture& picture) override;
+
+    void SetStatusText(const std::string& text);
+    // One block of data went through (the engines yield once per block).
+    void CountBlock() { ++blocks_; }
+    // Draws the line now if it is due (or when forced).
+    void Redraw(bool force = false);
+
+    static constexpr int kBarWidth = 30;
+    static constexpr int64_t kBlockBytes = 4096;
+
+private:
+    void Erase();
+    std::FILE* out_;
+    bool enabled_;
+    bool visible_ = false;
+    bool drawn_ = false;
+    ProgressPicture picture_;
+    std::string status_;
+    int64_t blocks_ = 0;
+    std::chrono::steady_clock::time_point started_{}, lastDraw_{};
+};
+
+class TerminalUi : public UiServices {
+public:
+    // in: where answers come from; out: where questions and messages go.
+    // autoConfirm: answer OK without reading to the confirmation and to the
+    // questions that ask for the next disk (--yes).
+    TerminalUi(std::FILE* in, std::FILE* out, TerminalProgress& progress, bool autoConfirm)
+        : in_(in), out_(out), progress_(progress), autoConfirm_(autoConfirm) {}
+
+    MsgAnswer MessageBox(const std::string& text, MsgButtons buttons, MsgIcon icon,
+                         const std::string& caption = {}) override;
+    void Yield() override;
+    void Beep() override;
+
+    // Called from Yield when Ctrl-C was pressed (the program sets its engine's
+    // CancelRequested there).
+    std::function<void()> onInterrupt;
+
+    // What the run came to, for the exit status.
+    bool Failed() const { return failed_; }          // a stop-icon message was shown
+    bool GaveUp() const { return gaveUp_; }          // a question was answered Cancel (or input ended)
+    bool Interrupted() const { return interrupted_; }
+
+    // Installs the Ctrl-C handler: the first Ctrl-C asks for cancellation, a
+    // second one ends the program at once.
+    static void InstallInterruptHandler();
+    static bool TakeInterrupt();
+
+private:
+    bool IsAutoConfirmed(const std::string& text) const;
+    std::FILE* in_;
+    std::FILE* out_;
+    TerminalProgress& progress_;
+    bool autoConfirm_;
+    bool failed_ = false, gaveUp_ = false, interrupted_ = false;
+};
+
+// The answer a typed line gives to a question with these buttons, or nothing
+// when the line is no valid answer: ok/o/yes/y, no/n, cancel/c in any letter
+// case; an empty line is the first choice.
+bool ParseAnswer(const std::string& line, MsgButtons buttons, MsgAnswer& answer);
