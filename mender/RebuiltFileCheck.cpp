@@ -1,0 +1,92 @@
+#include <optional>
+#include <sys/stat.h>
+
+#include "JoinSteps.h"
+#include "NumberFormat.h"
+#include "Paths.h"
+#include "modMender.h"
+
+namespace modMender {
+
+namespace {
+
+struct FileIdentity {
+    dev_t device;
+    ino_t inode;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+std::optional<FileIdentity> IdentityOf(const std::string& path)
+{
+    struct stat st;
+    if (path.empty() || ::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return FileIdentity{st.st_dev, st.st_ino};
+}
+
+bool SameFolder(const std::string& a, const std::string& b)
+{
+    const auto ia = IdentityOf(a);
+    return ia && ia == IdentityOf(b);
+}
+
+// Two paths name one file: the same file when both exist (hard links, links
+// to folders, bind mounts and the like), otherwise the same name in the same
+// folder.
+bool SameFile(const std::string& a, const std::string& b)
+{
+    const auto ia = IdentityOf(a);
+    const auto ib = IdentityOf(b);
+    if (ia && ib) return *ia == *ib;
+    return FileNameOf(a) == FileNameOf(b) &&
+           SameFolder(WithBackslash(FolderOf(a)), WithBackslash(FolderOf(b)));
+}
+
+// The piece number a name's tail stands for ("001" gives 1, "1000" gives 1000),
+// or nothing when the tail is not a piece number as the set writes it.
+std::optional<int32_t> PieceNumberOf(const std::string& tail)
+{
+    if (tail.empty() || tail.size() > 9 || tail.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    const auto k = static_cast<int32_t>(TextToNumber(tail));
+    if (k < 1 || PieceNumberText(k) != tail) return std::nullopt;
+    return k;
+}
+
+}  // namespace
+
+bool IsPlainFileName(const std::string& name)
+{
+    if (name.empty() || name == "." || name == "..") return false;
+    // A NUL would cut the name short at the system call; a line feed is left
+    // over from a line ended without its CR.
+    return name.find_first_of(std::string{kPathSeparator, '\0', '\n'}) == std::string::npos;
+}
+
+bool RebuiltFileIsOwnFile(const std::string& rebuiltPath, const std::string& joinInfoPath,
+                          const SplitSetNames& set, int32_t count)
+{
+    const std::string ownFiles[] = {joinInfoPath, set.JoinInfoPath(), set.BatchPath(),
+                                    set.folder + set.baseName + ".BAT"};
+    for (const std::string& path : ownFiles)
+        if (SameFile(rebuiltPath, path)) return true;
+
+    // Pieces present now, up to the first one missing (on removable media the
+    // others are on later disks).
+    const bool countReached = count >= 1;
+    for (int32_t k = 1; !countReached || k <= count; ++k) {
+        const std::string piece = set.PiecePath(k);
+        if (!FileExists(piece)) break;
+        if (SameFile(rebuiltPath, piece)) return true;
+    }
+
+    // A piece not there yet whose name the rebuilt file would take: line 2 is
+    // then "stem" + a piece number, in the source folder itself.
+    const std::string name = FileNameOf(rebuiltPath);
+    const std::string stem = set.baseName + ".";
+    if (name.compare(0, stem.size(), stem) != 0) return false;
+    const auto k = PieceNumberOf(name.substr(stem.size()));
+    if (!k || (countReached && *k > count)) return false;
+    return SameFolder(WithBackslash(FolderOf(rebuiltPath)), set.folder);
+}
+
+}  // namespace modMender

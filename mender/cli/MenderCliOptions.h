@@ -1,0 +1,23 @@
+#pragma once
+// The command line of mender-cli.
+#include <optional>
+#include <string>
+#include <vector>
+
+enum class JoinDriveChoice { AsDetected, Removable, Fixed };
+
+struct MenderCliOptions {
+    std::string joinInfo;
+    std::string folder;
+    bool deleteAsItGoes = false;
+    bool yes = false;
+    bool help = false;
+    bool version = false;
+    JoinDriveChoice drive = JoinDriveChoice::AsDetected;
+};
+
+// Parses the arguments (without the program name). On a usage error returns
+// nothing and sets error to a one-line reason.
+std::optional<MenderCliOptions> ParseMenderCli(const std::vector<std::string>& args, std::string& error);
+
+extern const char* const kMenderCliUsage;
