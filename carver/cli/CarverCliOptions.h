@@ -1,0 +1,30 @@
+#pragma once
+// The command line of carver-cli.
+#include <optional>
+#include <string>
+#include <vector>
+
+enum class DriveKindChoice { AsDetected, Removable, Fixed };
+
+struct CarverCliOptions {
+    std::string source;
+    std::string folder;
+    double splitSize = 1421000;  // the window's 1.44MB
+    bool batch = false;
+    bool setDate = false;
+    bool yes = false;
+    bool help = false;
+    bool version = false;
+    DriveKindChoice drive = DriveKindChoice::AsDetected;
+};
+
+// The split size a size word stands for: a preset caption of the window (the
+// size its OK passes on), a whole number followed by KB (thousands of bytes),
+// or a whole number of bytes; nothing for 0, negative or unknown words.
+std::optional<double> SplitSizeFromWord(const std::string& word);
+
+// Parses the arguments (without the program name). On a usage error returns
+// nothing and sets error to a one-line reason.
+std::optional<CarverCliOptions> ParseCarverCli(const std::vector<std::string>& args, std::string& error);
+
+extern const char* const kCarverCliUsage;
