@@ -1,0 +1,88 @@
+// FolderOf and the name preview of LoadAfterFileName.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include "Files.h"
+#include "JoinTestSupport.h"
+#include "TempFolder.h"
+#include "modMender.h"
+
+namespace {
+
+// Runs with the current directory set to a folder, restoring it afterwards.
+class InFolder {
+public:
+    explicit InFolder(const std::string& folder) : previous_(CurrentDirectory())
+    {
+        if (::chdir(folder.c_str()) != 0) ADD_FAILURE() << "chdir " << folder;
+    }
+    ~InFolder()
+    {
+        if (::chdir(previous_.c_str()) != 0) ADD_FAILURE() << "chdir back to " << previous_;
+    }
+
+private:
+    std::string previous_;
+};
+
+}  // namespace
+
+TEST(FolderOf, TheTextBeforeTheLastSeparatorOrTheCurrentDirectory)
+{
+    using modMender::FolderOf;
+    EXPECT_EQ(FolderOf("/data/movie.000"), "/data");
+    EXPECT_EQ(FolderOf("/movie.000"), "") << "the root, once a separator is added";
+    EXPECT_EQ(FolderOf("/data/"), "/data");
+    EXPECT_EQ(FolderOf("/"), "");
+    EXPECT_EQ(FolderOf("sets/movie.000"), "sets");
+    EXPECT_EQ(FolderOf("movie.000"), CurrentDirectory());
+    // A backslash is an ordinary character of a Linux file name.
+    EXPECT_EQ(FolderOf("C:\\data\\movie.000"), CurrentDirectory());
+    {
+        InFolder root("/");
+        EXPECT_EQ(FolderOf("movie.000"), "");
+    }
+}
+
+TEST(FolderOf, AJoinInfoFileGivenWithoutAFolderIsLookedForHere)
+{
+    TempFolder dir;
+    const TestSet set = MakeSet(dir.Path(), "movie.", "movie.avi", {10, 20});
+    InFolder here(dir.Path());
+    JoinRun run;
+    run.Run("movie.000", "out");
+    EXPECT_EQ(ReadBytes(dir / "out/movie.avi"), set.Joined());
+    EXPECT_EQ(run.ui.Texts().size(), 1u);
+}
+
+TEST(LoadAfterFileName, ShowsLineTwoOrNothing)
+{
+    TempFolder dir;
+    MakeSet(dir.Path(), "movie.", "movie.avi", {10});
+    MakeSet(dir.Path(), "jp.", "\x93\xAE\x89\xE6.avi", {10});
+    WriteBytes(dir / "short.000", "001\r\n");
+    FakeJoinerWindow window;
+
+    window.ketugoFileName = "  " + dir / "movie.000" + " ";
+    modMender::LoadAfterFileName(window);
+    EXPECT_EQ(window.afterFileName, "movie.avi");
+
+    window.ketugoFileName = dir / "jp.000";
+    modMender::LoadAfterFileName(window);
+    EXPECT_EQ(window.afterFileName, "動画.avi");
+
+    window.ketugoFileName = dir / "short.000";
+    modMender::LoadAfterFileName(window);
+    EXPECT_EQ(window.afterFileName, "") << "no line 2";
+
+    window.afterFileName = "earlier";
+    window.ketugoFileName = dir / "missing.000";
+    modMender::LoadAfterFileName(window);
+    EXPECT_EQ(window.afterFileName, "");
+
+    window.afterFileName = "kept";
+    window.ketugoFileName = "   ";
+    modMender::LoadAfterFileName(window);
+    EXPECT_EQ(window.afterFileName, "kept") << "a blank box does nothing";
+}
