@@ -4,6 +4,7 @@
 #include <atomic>
 #include <csignal>
 #include <cstring>
+#include <unistd.h>
 
 namespace {
 
@@ -161,6 +162,8 @@ MsgAnswer TerminalUi::MessageBox(const std::string& text, MsgButtons buttons, Ms
             gaveUp_ = true;
             return MsgAnswer::Cancel;  // end of input (or Ctrl-C at the question)
         }
+        // An answer from a pipe was not echoed: end the question's line for the log.
+        if (!::isatty(::fileno(in_))) std::fputc('\n', out_);
         MsgAnswer answer;
         if (ParseAnswer(line, buttons, answer)) {
             if (answer == MsgAnswer::Cancel) gaveUp_ = true;

@@ -1,0 +1,68 @@
+// mender-cli: the join engine driven from a terminal or a script.
+#include <clocale>
+#include <cstdio>
+#include <unistd.h>
+
+#include "DriveKindOverride.h"
+#include "MenderCliOptions.h"
+#include "TerminalUi.h"
+#include "modMender.h"
+
+namespace {
+
+// The joiner window's elements, as a terminal has them.
+class TerminalJoinerWindow : public JoinerWindow {
+public:
+    TerminalJoinerWindow(TerminalProgress& progress, const MenderCliOptions& options)
+        : progress_(progress), options_(options) {}
+    ProgressBox& StatusBox() override { return progress_; }
+    void SetStatusText(const std::string& text) override { progress_.SetStatusText(text); }
+    bool AfterDeleteChecked() override { return options_.deleteAsItGoes; }
+    std::string KetugoFileNameText() override { return options_.joinInfo; }
+    void SetAfterFileNameText(const std::string&) override {}
+
+private:
+    TerminalProgress& progress_;
+    const MenderCliOptions& options_;
+};
+
+std::optional<bool> RemovableChoice(JoinDriveChoice c)
+{
+    if (c == JoinDriveChoice::AsDetected) return std::nullopt;
+    return c == JoinDriveChoice::Removable;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::setlocale(LC_ALL, "");  // error descriptions in the user's language
+    std::string error;
+    const auto options = ParseMenderCli(std::vector<std::string>(argv + 1, argv + argc), error);
+    if (!options) {
+        std::fprintf(stderr, "mender-cli: %s\n%s", error.c_str(), kMenderCliUsage);
+        return 64;
+    }
+    if (options->help) {
+        std::fputs(kMenderCliUsage, stdout);
+        return 0;
+    }
+    if (options->version) {
+        std::printf("mender-cli %s\n", CARVER_VERSION);
+        return 0;
+    }
+
+    TerminalProgress progress(stderr, ::isatty(STDERR_FILENO) == 1);
+    TerminalUi ui(stdin, stderr, progress, options->yes);
+    ui.onInterrupt = [] { modMender::CancelRequested = true; };
+    TerminalUi::InstallInterruptHandler();
+    TerminalJoinerWindow window(progress, *options);
+    DriveKindOverride drives(SystemDrives(), RemovableChoice(options->drive));
+
+    modMender::JoinFiles(window, ui, options->joinInfo, options->folder, drives);
+
+    progress.Hide();
+    if (ui.Failed()) return 2;
+    if (ui.GaveUp() || ui.Interrupted()) return 1;
+    return 0;
+}
