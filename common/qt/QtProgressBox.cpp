@@ -1,0 +1,95 @@
+#include "QtProgressBox.h"
+
+#include <QEvent>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+QtProgressBox::QtProgressBox(QWidget* parent) : QWidget(parent)
+{
+    // The retained picture covers the whole box; nothing behind it shows.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void QtProgressBox::Show() { show(); }
+void QtProgressBox::Hide() { hide(); }
+double QtProgressBox::Width() const { return width(); }
+double QtProgressBox::Height() const { return height(); }
+
+double QtProgressBox::TextWidth(const std::string& text) const
+{
+    if (text != measuredText_) {
+        measuredText_ = text;
+        measuredWidth_ = QFontMetricsF(font()).horizontalAdvance(QString::fromStdString(text));
+    }
+    return measuredWidth_;
+}
+
+double QtProgressBox::TextHeight(const std::string&) const { return QFontMetricsF(font()).height(); }
+
+QColor QtProgressBox::BarColour() const
+{
+    // Qt's palette has no title-bar role; the active highlight is the accent
+    // colour the desktop gives to active title bars and selections alike.
+    return palette().color(QPalette::Active, QPalette::Highlight);
+}
+
+QtProgressBox::ScreenPicture QtProgressBox::ScreenPictureOf(const ProgressPicture& picture)
+{
+    ScreenPicture s;
+    s.label = picture.label;
+    s.labelX = picture.labelX;
+    s.labelY = picture.labelY;
+    s.labelWidth = picture.labelWidth;
+    s.labelHeight = picture.labelHeight;
+    s.width = std::max(1, static_cast<int>(std::ceil(picture.boxWidth)));
+    s.height = std::max(1, static_cast<int>(std::ceil(picture.boxHeight)));
+    // The bar is clipped at the box's edge; a fraction above 1 is a full bar.
+    s.barPixels = static_cast<int>(std::lround(std::clamp(picture.barWidth, 0.0, static_cast<double>(s.width))));
+    return s;
+}
+
+void QtProgressBox::Paint(const ProgressPicture& picture)
+{
+    const ScreenPicture next = ScreenPictureOf(picture);
+    if (painted_ && next == onScreen_) return;
+    Render(next);
+    onScreen_ = next;
+    painted_ = true;
+    repaint();
+}
+
+void QtProgressBox::Render(const ScreenPicture& s)
+{
+    if (image_.size() != QSize(s.width, s.height)) image_ = QImage(s.width, s.height, QImage::Format_RGB32);
+    image_.fill(Qt::white);
+    const QColor colour = BarColour();
+
+    QPainter painter(&image_);
+    painter.setFont(font());
+    // The label in copy mode, on a blanked rectangle.
+    painter.fillRect(QRect(s.labelX, s.labelY, s.labelWidth, s.labelHeight), Qt::white);
+    painter.setPen(colour);
+    painter.drawText(QPointF(s.labelX, s.labelY + QFontMetricsF(font()).ascent()), QString::fromStdString(s.label));
+    // The bar in not-xor mode: the label's pixels turn white where it passes
+    // under them, the ground turns the bar's colour. White would change
+    // nothing, so no bar is simply no fill.
+    painter.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
+    if (s.barPixels > 0) painter.fillRect(QRect(0, 0, s.barPixels, s.height), colour);
+}
+
+void QtProgressBox::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+    painter.drawImage(0, 0, image_);
+}
+
+void QtProgressBox::changeEvent(QEvent* event)
+{
+    // A new font or palette changes the pixels of the same picture.
+    if (event->type() == QEvent::FontChange) measuredText_.clear();
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange) painted_ = false;
+    QWidget::changeEvent(event);
+}
