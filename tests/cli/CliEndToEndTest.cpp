@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <thread>
+#include <unistd.h>
+
+#include "ChildProcess.h"
+#include "TempFolder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kCarver = CARVER_CLI;
+const std::string kMender = MENDER_CLI;
+const std::string kSplitFailed = "ﾌｧｲﾙ分割失敗 原因を調査後再度実行して下さい";
+const std::string kJoinFailed = "ﾌｧｲﾙ連結失敗　原因を調査後再度実行してください";
+
+std::vector<std::string> Names(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void MoveAll(const std::string& from, const std::string& to)
+{
+    fs::create_directories(to);
+    for (const auto& e : fs::directory_iterator(from))
+        if (e.is_regular_file()) fs::rename(e.path(), fs::path(to) / e.path().filename());
+}
+
+}  // namespace
+
+TEST(CliEndToEnd, SplitAndJoinRoundTripByteForByte)
+{
+    for (const std::string name : {"movie.avi", "動画 ﾌｧｲﾙ.tar.gz", "café.bin", "README"}) {
+        TempFolder dir;
+        const std::string data = PatternBytes(3'000'000, 7);
+        WriteBytes(dir / name, data);
+        fs::create_directory(dir / "set");
+        std::string err;
+        ASSERT_EQ(RunProgram(kCarver, {"-y", "-b", "-m", dir / name, dir / "set"}, "", &err), 0) << err;
+        const std::string base = name.substr(0, name.find('.'));
+        EXPECT_EQ(Names(dir / "set"), (std::vector<std::string>{base + ".000", base + ".001", base + ".002",
+                                                                base + ".003", base + ".bat"}));
+        EXPECT_EQ(fs::file_size(dir / ("set/" + base + ".001")), 1417216u);
+
+        ASSERT_EQ(RunProgram(kMender, {"-y", "-d", dir / ("set/" + base + ".000"), dir / "joined"}, "", &err), 0)
+            << err;
+        EXPECT_EQ(ReadBytes(dir / ("joined/" + name)), data) << name;
+        EXPECT_TRUE(Names(dir / "set").empty()) << "delete-as-you-go leaves nothing of the set";
+    }
+}
+
+TEST(CliEndToEnd, ExitStatusesOfCarver)
+{
+    TempFolder dir;
+    WriteBytes(dir / "src.bin", PatternBytes(10000));
+    fs::create_directory(dir / "out");
+    std::string err;
+    // Declined at the confirmation: nothing written.
+    EXPECT_EQ(RunProgram(kCarver, {"-s", "4096", dir / "src.bin", dir / "out"}, "cancel", &err), 1);
+    EXPECT_NE(err.find("分割数は *.001～*.003 の ３ です [OK/Cancel]"), std::string::npos) << err;
+    EXPECT_TRUE(Names(dir / "out").empty());
+    // End of input is Cancel.
+    EXPECT_EQ(RunProgram(kCarver, {dir / "src.bin", dir / "out"}, "", &err), 1);
+    EXPECT_TRUE(Names(dir / "out").empty());
+    // Failed: a missing source, after the confirmation.
+    EXPECT_EQ(RunProgram(kCarver, {dir / "missing.bin", dir / "out"}, "ok", &err), 2);
+    EXPECT_NE(err.find(kSplitFailed + "\n"), std::string::npos) << err;
+    // A missing destination folder.
+    EXPECT_EQ(RunProgram(kCarver, {"-y", dir / "src.bin", dir / "nowhere"}, "", &err), 2);
+    EXPECT_NE(err.find(kSplitFailed), std::string::npos);
+    // Completed.
+    EXPECT_EQ(RunProgram(kCarver, {"-s", "4096", dir / "src.bin", dir / "out"}, "y", &err), 0) << err;
+    EXPECT_EQ(Names(dir / "out").size(), 4u);
+    // Usage errors, with a reason and the usage.
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+             {"-s", "0", "a", "b"}, {"-s", "-5", "a", "b"}, {"-s", "abc", "a", "b"}, {"-s", "3MB", "a", "b"},
+             {"a"}, {"--bogus", "a", "b"}}) {
+        EXPECT_EQ(RunProgram(kCarver, bad, "", &err), 64);
+        EXPECT_EQ(err.rfind("carver-cli: ", 0), 0u) << err;
+        EXPECT_NE(err.find("usage: carver-cli"), std::string::npos);
+    }
+    EXPECT_EQ(RunProgram(kCarver, {"--help"}, "", &err), 0);
+}
+
+TEST(CliEndToEnd, ExitStatusesOfMender)
+{
+    TempFolder dir;
+    WriteBytes(dir / "src.bin", PatternBytes(10000));
+    std::string err;
+    ASSERT_EQ(RunProgram(kCarver, {"-y", "-s", "4096", dir / "src.bin", dir.Path()}, "", &err), 0) << err;
+    EXPECT_EQ(RunProgram(kMender, {dir / "src.000", dir / "out"}, "c", &err), 1);
+    EXPECT_NE(err.find("ﾌｧｲﾙの連結を行います [OK/Cancel]"), std::string::npos) << err;
+    EXPECT_FALSE(fs::exists(dir / "out")) << "cancelled at the first question: nothing touched";
+    EXPECT_EQ(RunProgram(kMender, {"-y", dir / "missing.000", dir / "out"}, "", &err), 2);
+    EXPECT_NE(err.find(kJoinFailed + "\n"), std::string::npos) << err;
+    // A missing piece: the wrong-disk question is still asked with --yes; Cancel gives up.
+    fs::remove(dir / "src.002");
+    EXPECT_EQ(RunProgram(kMender, {"-y", dir / "src.000", dir / "out"}, "c", &err), 1);
+    EXPECT_NE(err.find("ﾃﾞｨｽｸが違います　２ 番のﾃﾞｨｽｸをｾｯﾄして下さい [OK/Cancel]"), std::string::npos) << err;
+    EXPECT_EQ(RunProgram(kMender, {"only-one"}, "", &err), 64);
+    EXPECT_NE(err.find("usage: mender-cli"), std::string::npos);
+}
+
+// A removable split answered disk by disk: between the questions the test takes
+// the written pieces away, the way a user swaps disks; then a removable join
+// gets them back one disk at a time.
+TEST(CliEndToEnd, RemovableSplitAndJoinDiskByDisk)
+{
+    TempFolder dir;
+    const std::string data = PatternBytes(250'000, 3);
+    WriteBytes(dir / "data.bin", data);
+    fs::create_directory(dir / "drive");
+    {
+        ChildProcess carver(kCarver, {"--removable", "-s", "100KB", dir / "data.bin", dir / "drive"});
+        ASSERT_TRUE(carver.WaitFor("分割数は *.001～*.003 の ３ です [OK/Cancel] ")) << carver.Err();
+        carver.Send("ok");
+        ASSERT_TRUE(carver.WaitFor("１枚目のﾃﾞｨｽｸをｾｯﾄして下さい [OK/Cancel] ")) << carver.Err();
+        EXPECT_TRUE(Names(dir / "drive").empty());
+        carver.Send("");
+        for (int disk = 2; disk <= 3; ++disk) {
+            const std::string question = (disk == 2 ? "２" : "３") + std::string(" 枚目のﾃﾞｨｽｸをｾｯﾄして下さい [OK/Cancel] ");
+            ASSERT_TRUE(carver.WaitFor(question)) << carver.Err();
+            MoveAll(dir / "drive", dir / ("disk" + std::to_string(disk - 1)));
+            carver.Send("o");
+        }
+        EXPECT_EQ(carver.Wait(), 0) << carver.Err();
+        MoveAll(dir / "drive", dir / "disk3");
+    }
+    EXPECT_EQ(Names(dir / "disk1"), (std::vector<std::string>{"data.000", "data.001"}));
+    EXPECT_EQ(Names(dir / "disk2"), (std::vector<std::string>{"data.002"}));
+    EXPECT_EQ(Names(dir / "disk3"), (std::vector<std::string>{"data.003"}));
+
+    MoveAll(dir / "disk1", dir / "drive");
+    ChildProcess mender(kMender, {"--removable", "-d", dir / "drive/data.000", dir / "out"});
+    ASSERT_TRUE(mender.WaitFor("ﾌｧｲﾙの連結を行います [OK/Cancel] "));
+    mender.Send("ok");
+    ASSERT_TRUE(mender.WaitFor("２ 枚目のﾃﾞｨｽｸをｾｯﾄして下さい [OK/Cancel] ")) << mender.Err();
+    mender.Send("ok");  // the disk is not in yet: the wrong-disk question follows
+    ASSERT_TRUE(mender.WaitFor("ﾃﾞｨｽｸが違います　２ 番のﾃﾞｨｽｸをｾｯﾄして下さい [OK/Cancel] ")) << mender.Err();
+    MoveAll(dir / "disk2", dir / "drive");
+    mender.Send("ok");
+    ASSERT_TRUE(mender.WaitFor("３ 枚目のﾃﾞｨｽｸをｾｯﾄして下さい [OK/Cancel] ")) << mender.Err();
+    MoveAll(dir / "disk3", dir / "drive");
+    mender.Send("ok");
+    EXPECT_EQ(mender.Wait(), 0) << mender.Err();
+    EXPECT_EQ(ReadBytes(dir / "out/data.bin"), data);
+    EXPECT_TRUE(Names(dir / "drive").empty());
+}
+
+// Ctrl-C during a copy ends the split after the block in progress and leaves
+// what a cancelled split leaves: the join-info file, the finished pieces and
+// the current piece as far as written.
+TEST(CliEndToEnd, CtrlCDuringALargeSplitLeavesTheCancelledSet)
+{
+    TempFolder dir;
+    const std::string source = dir / "large.bin";
+    {
+        // Mostly a hole: quick to make, real bytes at the start to check.
+        WriteBytes(source, PatternBytes(8'000'000, 5));
+        fs::resize_file(source, 600'000'000);
+    }
+    fs::create_directory(dir / "out");
+    ChildProcess carver(kCarver, {"-y", source, dir / "out"});
+    while (!fs::exists(dir / "out/large.003")) {
+        ASSERT_TRUE(carver.Err().find("失敗") == std::string::npos);
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    carver.Signal(SIGINT);
+    EXPECT_EQ(carver.Wait(), 1) << carver.Err();
+
+    const auto names = Names(dir / "out");
+    ASSERT_GE(names.size(), 4u);
+    EXPECT_EQ(names.front(), "large.000");
+    ASSERT_LT(names.size(), 100u) << "the split went on after Ctrl-C";
+    const std::string prefix = PatternBytes(8'000'000, 5);
+    std::string joined;
+    for (size_t i = 1; i < names.size(); ++i) {
+        const std::string piece = ReadBytes(dir / ("out/" + names[i]));
+        if (i + 1 < names.size()) {
+            EXPECT_EQ(piece.size(), i == 1 ? 1417216u : 1421312u) << names[i];
+        }
+        EXPECT_EQ(piece.size() % 4096, 0u) << "cancel comes after a whole block";
+        joined += piece;
+    }
+    const size_t checked = std::min(joined.size(), prefix.size());
+    EXPECT_EQ(joined.substr(0, checked), prefix.substr(0, checked));
+}
