@@ -1,0 +1,61 @@
+// Joins one split set with the join engine and a window and UI services that
+// do nothing: the engine's own cost, for comparison with cat.
+//     join_bench <join-info file> <destination folder>
+#include <cstdio>
+
+#include "modMender.h"
+
+namespace {
+
+class NullBox : public ProgressBox {
+public:
+    void Show() override {}
+    void Hide() override {}
+    double Width() const override { return 299; }
+    double Height() const override { return 13; }
+    double TextWidth(const std::string& text) const override { return 7.0 * static_cast<double>(text.size()); }
+    double TextHeight(const std::string&) const override { return 12; }
+    void Paint(const ProgressPicture&) override {}
+};
+
+class NullWindow : public JoinerWindow {
+public:
+    ProgressBox& StatusBox() override { return box_; }
+    void SetStatusText(const std::string&) override {}
+    bool AfterDeleteChecked() override { return false; }
+    std::string KetugoFileNameText() override { return {}; }
+    void SetAfterFileNameText(const std::string&) override {}
+
+private:
+    NullBox box_;
+};
+
+// Answers OK; remembers a failure message so that the run can say it failed.
+class NullUi : public UiServices {
+public:
+    bool failed = false;
+    MsgAnswer MessageBox(const std::string& text, MsgButtons, MsgIcon icon, const std::string&) override
+    {
+        if (icon == MsgIcon::Stop) {
+            failed = true;
+            std::fprintf(stderr, "%s\n", text.c_str());
+        }
+        return MsgAnswer::Ok;
+    }
+    void Yield() override {}
+    void Beep() override {}
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: join_bench <join-info file> <destination folder>\n");
+        return 2;
+    }
+    NullWindow window;
+    NullUi ui;
+    modMender::JoinFiles(window, ui, argv[1], argv[2]);
+    return ui.failed ? 1 : 0;
+}
