@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Splits a 1 GiB file with carver-cli (1.44MB preset) and with split, and joins
+# it with mender-cli and with cat, alternating on the same machine; prints the
+# median times and the ratios. Usage: bench/cli.sh <build folder>
+set -euo pipefail
+build=$1
+carver=$build/carver/carver-cli
+mender=$build/mender/mender-cli
+runs=${CLI_BENCH_RUNS:-5}
+for exe in "$carver" "$mender"; do [ -x "$exe" ] || { echo "cli.sh: $exe is not built" >&2; exit 1; }; done
+
+work=$(mktemp -d /tmp/cli-bench-XXXXXX)
+trap 'rm -rf "$work"' EXIT
+head -c $((1 << 30)) /dev/urandom > "$work/movie.avi"
+
+now() { date +%s%N; }
+median() { printf '%s\n' "$@" | sort -n | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
+carver_ns=() split_ns=() mender_ns=() cat_ns=()
+for ((r = 1; r <= runs; r++)); do
+  rm -rf "$work/set" "$work/std" "$work/joined"; mkdir "$work/set" "$work/std" "$work/joined"
+  sync
+  t0=$(now); "$carver" -y "$work/movie.avi" "$work/set" 2>/dev/null; t1=$(now)
+  carver_ns+=($((t1 - t0)))
+  sync
+  t0=$(now); split -b 1421000 -d -a 3 --numeric-suffixes=1 "$work/movie.avi" "$work/std/movie."; t1=$(now)
+  split_ns+=($((t1 - t0)))
+  rm -rf "$work/std"; sync
+  t0=$(now); "$mender" -y "$work/set/movie.000" "$work/joined" 2>/dev/null; t1=$(now)
+  mender_ns+=($((t1 - t0)))
+  sync
+  t0=$(now); cat "$work"/set/movie.[0-9][0-9][0-9] > "$work/cat.avi"; t1=$(now)
+  cat_ns+=($((t1 - t0)))
+  if [ "$r" -eq 1 ]; then
+    cmp -s "$work/movie.avi" "$work/joined/movie.avi" || { echo "cli.sh: the joined file differs" >&2; exit 1; }
+  fi
+  rm -f "$work/cat.avi"
+done
+
+report() {
+  awk -v a="$2" -v b="$3" -v what="$1" -v runs="$runs" 'BEGIN {
+    printf "%s, median of %d alternating runs: %.3f s against %.3f s, ratio %.2f\n", what, runs, a / 1e9, b / 1e9, a / b }'
+}
+report "split 1 GiB: carver-cli against split -b 1421000" "$(median "${carver_ns[@]}")" "$(median "${split_ns[@]}")"
+report "join 1 GiB: mender-cli against cat" "$(median "${mender_ns[@]}")" "$(median "${cat_ns[@]}")"
