@@ -30,8 +30,8 @@ double QtProgressBox::TextHeight(const std::string&) const { return QFontMetrics
 
 QColor QtProgressBox::BarColour() const
 {
-    // Qt's palette has no title-bar role; the active highlight is the accent
-    // colour the desktop gives to active title bars and selections alike.
+    // Qt's palette has no title-bar role; the active highlight is the nearest
+    // colour of the user's scheme and follows it the same way.
     return palette().color(QPalette::Active, QPalette::Highlight);
 }
 
