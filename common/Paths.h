@@ -26,6 +26,12 @@ public:
     virtual void SetSelection(int start, int length) = 0;
 };
 
+// A text box whose text can also be set (the folder picker fills its box).
+class WritableTextBox : public TextBox {
+public:
+    virtual void SetText(const std::string& text) = 0;
+};
+
 // Selects the box's whole text, so that typing replaces it.
 void SelectAllText(TextBox& box);
 

@@ -5,6 +5,8 @@
 
 std::string QtTextBox::Text() const { return edit_.text().toStdString(); }
 
+void QtTextBox::SetText(const std::string& text) { edit_.setText(QString::fromStdString(text)); }
+
 void QtTextBox::SetSelection(int start, int length)
 {
     // Characters to Qt's UTF-16 units, which differ for characters outside the BMP.
