@@ -1,0 +1,95 @@
+#pragma once
+// Mender's only window: the join-info file, the destination folder, the two
+// options, OK and Close/Cancel. OK runs the join engine on the spot; the
+// engine yields once per block, so the handlers below also run nested inside
+// cmdOk_Click, which is how Cancel and Esc reach a running join.
+#include <QWidget>
+#include <array>
+#include <memory>
+#include <string>
+
+#include "JoinerWindow.h"
+
+class Drives;
+class FileDialog;
+class FolderBrowser;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QtProgressBox;
+class Shell;
+class TwoPanelStatusBar;
+class UiServices;
+
+class frmMender : public QWidget, public JoinerWindow {
+    Q_OBJECT
+
+public:
+    // What the window reaches outside itself. A member left empty is the real
+    // one: Qt message boxes titled Mender, the desktop's file manager, the Qt
+    // file dialog and folder browser over this window, the system's drives.
+    struct Services {
+        UiServices* ui = nullptr;
+        Shell* shell = nullptr;
+        FileDialog* fileDialog = nullptr;
+        FolderBrowser* folderBrowser = nullptr;
+        Drives* drives = nullptr;
+    };
+
+    explicit frmMender(QWidget* parent = nullptr);
+    explicit frmMender(const Services& services, QWidget* parent = nullptr);
+    ~frmMender() override;
+
+    // True while JoinFiles runs; decides what Close/Cancel does.
+    bool IsJoining = false;
+
+    // The joiner-window elements the engine reads and writes.
+    ProgressBox& StatusBox() override;
+    void SetStatusText(const std::string& text) override;
+    bool AfterDeleteChecked() override;
+    std::string KetugoFileNameText() override;
+    void SetAfterFileNameText(const std::string& text) override;
+
+public slots:
+    void Form_Load();
+    void cmdOk_Click();
+    void cmdCancel_Click();
+    void cmdKetugoFileName_Click();
+    void cmdFromFolder_Click();
+    void txtKetugoFileName_GotFocus();
+    void txtFromFolder_GotFocus();
+
+public:
+    // Runs for every key pressed anywhere in this window before the focused
+    // control sees it. True when the key was handled here.
+    bool Form_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateControls();
+    UiServices& Ui();
+    Shell& TheShell();
+    Drives& TheDrives();
+
+    Services services_;
+    // The real services, for the members that were left empty.
+    struct OwnServices;
+    std::unique_ptr<OwnServices> own_;
+
+    std::array<QLabel*, 3> Label3{};
+    QLineEdit* txtKetugoFileName = nullptr;
+    QPushButton* cmdKetugoFileName = nullptr;
+    QLineEdit* txtFromFolder = nullptr;
+    QPushButton* cmdFromFolder = nullptr;
+    QLineEdit* txtAfterFileName = nullptr;
+    QCheckBox* chkAfterDelete = nullptr;
+    QCheckBox* chkAfterOpen = nullptr;
+    QPushButton* cmdOk = nullptr;
+    QPushButton* cmdCancel = nullptr;
+    QtProgressBox* picStatus = nullptr;
+    TwoPanelStatusBar* sbrStatus = nullptr;
+};
