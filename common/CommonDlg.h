@@ -4,8 +4,8 @@
 // ErrNumber (0 for a chosen file) for the caller to judge. Windows use it
 // through PickFile; one object serves one dialog call.
 //
-// The colour, font, print and help dialogs of the original class are not
-// carried: neither program shows them.
+// It carries the open and save dialogs only: neither program shows a colour,
+// font, print or help dialog.
 #include <cstdint>
 #include <string>
 

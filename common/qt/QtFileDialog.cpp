@@ -2,6 +2,8 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <algorithm>
+#include <vector>
 
 #include "CodePage.h"
 

@@ -18,8 +18,8 @@ public:
     uint32_t CommDlgExtendedError() override { return extendedError_; }
 
     // The record's description/pattern pairs as QFileDialog name filters,
-    // "description (patterns)". A pattern "*.*" means every file here, names
-    // without a dot included, as it does where these lists come from.
+    // "description (patterns)". A pattern "*.*" lists every file, names
+    // without a dot included, as users of such a filter expect.
     static QStringList NameFiltersOf(const std::string& filter);
 
 private:
