@@ -1,0 +1,20 @@
+#pragma once
+// The drive of a destination folder on Linux: the mount that holds the folder.
+// A removed disk takes its mount (and so the folder) with it, which makes the
+// folder's presence the test for a disk in the drive.
+#include <string>
+
+#include "Drives.h"
+
+namespace modCarver {
+
+// The root of the drive that holds the folder (its mount point); the empty
+// text when the folder is not there, which the free-space queries answer
+// with 0, as for a drive without a readable disk.
+std::string DriveRootText(Drives& drives, const std::string& folder);
+
+// The disk check after a piece: the drive's root can be listed and the
+// destination folder is still there, on the same mount as before.
+bool DestinationDiskPresent(Drives& drives, const std::string& folder, const std::string& driveRoot);
+
+}  // namespace modCarver

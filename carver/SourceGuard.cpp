@@ -1,0 +1,37 @@
+#include "SourceGuard.h"
+
+#include <cerrno>
+#include <sys/stat.h>
+
+namespace modCarver {
+
+namespace {
+
+bool SameFile(const struct stat& a, const std::string& path)
+{
+    struct stat b;
+    return ::stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+IoStatus Refusal(const std::string& path)
+{
+    return IoStatus::Failure("分割元ﾌｧｲﾙに上書きすることになります (" + path + ")");
+}
+
+}  // namespace
+
+IoStatus CheckSourceIsSpared(const std::string& sourcePath, const SplitSetNames& names, int64_t pieceCount,
+                             bool withBatch)
+{
+    struct stat source;
+    if (::stat(sourcePath.c_str(), &source) != 0) return IoStatus::FromErrno(errno);
+    if (SameFile(source, names.JoinInfoPath())) return Refusal(names.JoinInfoPath());
+    if (withBatch && SameFile(source, names.BatchPath())) return Refusal(names.BatchPath());
+    for (int64_t k = 1; k <= pieceCount; ++k) {
+        const std::string piece = names.PiecePath(static_cast<int32_t>(k));
+        if (SameFile(source, piece)) return Refusal(piece);
+    }
+    return IoStatus::Success();
+}
+
+}  // namespace modCarver

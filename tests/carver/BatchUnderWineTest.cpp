@@ -1,0 +1,122 @@
+// The join batch file judged by a Windows command shell: each split set is
+// joined by running its batch file with wine's cmd in a Japanese locale
+// (CP932). Skipped where wine or the locale is not installed.
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstdlib>
+#include <fcntl.h>
+#include <locale.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "SplitTestSupport.h"
+
+namespace {
+
+std::string ProgramOnPath(const std::string& name)
+{
+    const char* path = std::getenv("PATH");
+    std::string dirs = path ? path : "/usr/bin:/bin";
+    for (size_t start = 0; start <= dirs.size();) {
+        const size_t end = std::min(dirs.find(':', start), dirs.size());
+        const std::string candidate = dirs.substr(start, end - start) + "/" + name;
+        if (::access(candidate.c_str(), X_OK) == 0) return candidate;
+        start = end + 1;
+    }
+    return {};
+}
+
+bool JapaneseLocaleInstalled()
+{
+    const locale_t l = ::newlocale(LC_ALL_MASK, "ja_JP.UTF-8", static_cast<locale_t>(0));
+    if (l == static_cast<locale_t>(0)) return false;
+    ::freelocale(l);
+    return true;
+}
+
+// Runs "wine cmd /c BATCH" in the folder; true when it ran to its end.
+bool RunBatch(const std::string& wine, const std::string& folder, const std::string& batch)
+{
+    const std::string prefix = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") +
+                               "/carver-wine-prefix-" + std::to_string(::getuid());
+    const pid_t pid = ::fork();
+    if (pid < 0) return false;
+    if (pid == 0) {
+        if (::chdir(folder.c_str()) != 0) ::_exit(126);
+        const int out = ::open("/dev/null", O_RDWR);
+        ::dup2(out, 0);
+        ::dup2(out, 1);
+        ::dup2(out, 2);
+        ::setenv("LANG", "ja_JP.UTF-8", 1);
+        ::setenv("LC_ALL", "ja_JP.UTF-8", 1);
+        ::setenv("WINEPREFIX", prefix.c_str(), 1);
+        ::setenv("WINEDEBUG", "-all", 1);
+        ::unsetenv("DISPLAY");
+        ::execlp("timeout", "timeout", "180", wine.c_str(), "cmd", "/c", batch.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
+    return WIFEXITED(status) && WEXITSTATUS(status) != 124 && WEXITSTATUS(status) != 127;
+}
+
+struct BatchUnderWine : SplitRunTest {
+    std::string wine;
+    void SetUp() override
+    {
+        wine = ProgramOnPath("wine");
+        if (wine.empty()) wine = ProgramOnPath("wine64");
+        if (wine.empty()) GTEST_SKIP() << "wine is not installed";
+        if (!JapaneseLocaleInstalled()) GTEST_SKIP() << "the ja_JP.UTF-8 locale is not generated";
+        window.batchMake = true;
+    }
+
+    // Splits a source of that name, runs the batch file beside a file that a
+    // stray "del *.*" would remove, and returns what the shell rebuilt.
+    std::string SplitAndJoin(const std::string& name)
+    {
+        MakeSource(10000 + name.size(), name);
+        const TempFolder set;
+        if (!modCarver::SplitFile(window, ui, source, set.Path(), 4096)) return "(split failed)";
+        WriteBytes(set / "canary.txt", "still here");
+        // The file runs under a plain name: "cmd /c" would parse a name like
+        // x^y&z.bat on its own command line, which is not what is tested here.
+        WriteBytes(set / "run-set.bat", ReadBytes(set / (BaseNameOf(name) + ".bat")));
+        if (!RunBatch(wine, set.Path(), "run-set.bat")) return "(the shell did not run)";
+        if (ReadBytes(set / "canary.txt") != "still here") return "(the batch file deleted files)";
+        if (!FileExists(set / BaseNameOf(name).append(".001"))) return "(the batch file deleted the pieces)";
+        return FileExists(set / name) ? ReadBytes(set / name) : "(not rebuilt)";
+    }
+
+    testing::AssertionResult Rebuilt(const std::string& name)
+    {
+        const std::string result = SplitAndJoin(name);
+        if (result == content) return testing::AssertionSuccess();
+        return testing::AssertionFailure() << (result.size() < 100 ? result : "(other bytes)");
+    }
+};
+
+TEST_F(BatchUnderWine, OrdinaryAndJapaneseNamesJoin)
+{
+    for (const std::string name : {"movie.avi", "archive.tar.gz", "表ソ動画.mpg"})
+        EXPECT_TRUE(Rebuilt(name)) << name;
+}
+
+TEST_F(BatchUnderWine, NamesWithShellCharactersJoinAndRunNothingElse)
+{
+    for (const std::string name :
+         {"my movie.avi", "100%.avi", "a&b (1),c;d=e.avi", "x^y&z.avi", "50% off & more!.avi", "a+b.c+d.avi"})
+        EXPECT_TRUE(Rebuilt(name)) << name;
+}
+
+TEST_F(BatchUnderWine, ANameWindowsCannotHoldRunsNoCommandOfItsOwn)
+{
+    // The shell cannot name such a file at all, but the script must not act on it.
+    for (const std::string name : {"a&del *.*&.avi", "a|del canary.txt|.avi"}) {
+        const std::string result = SplitAndJoin(name);
+        EXPECT_TRUE(result == content || result == "(not rebuilt)") << name << ": " << result.substr(0, 40);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,171 @@
+#include <gtest/gtest.h>
+
+#include "DiskPrompt.h"
+#include "SplitTestSupport.h"
+
+namespace {
+
+using Files = std::vector<std::string>;
+
+const std::string kConfirm3 = "分割数は *.001～*.003 の ３ です";
+const std::string kDisk1 = "１枚目のﾃﾞｨｽｸをｾｯﾄして下さい";
+const std::string kDisk2 = "２ 枚目のﾃﾞｨｽｸをｾｯﾄして下さい";
+const std::string kDisk3 = "３ 枚目のﾃﾞｨｽｸをｾｯﾄして下さい";
+const std::string kRemoved = "ﾃﾞｨｽｸが抜かれました　ｾｯﾄして下さい";
+
+// A removable destination whose disks are swapped at every disk question:
+// what the previous disk holds is moved away into a folder of its own.
+struct RemovableRun : SplitRunTest {
+    TempFolder shelf;  // the disks taken out, one folder each
+    int disksTakenOut = 0;
+
+    RemovableRun()
+    {
+        platform.drives.removable = true;
+        MakeSource(3000000);
+        ui.onQuestion = [this](const FakeUiServices::Question& q) {
+            if (q.text.find(" 枚目のﾃﾞｨｽｸをｾｯﾄして下さい") != std::string::npos) TakeOutDisk();
+        };
+    }
+
+    void TakeOutDisk()
+    {
+        const std::string disk = shelf / ("disk" + std::to_string(++disksTakenOut));
+        std::filesystem::create_directory(disk);
+        for (const auto& name : FilesIn(dest.Path()))
+            std::filesystem::rename(dest / name, disk + "/" + name);
+    }
+    std::vector<std::string> Disk(int k) { return FilesIn(shelf / ("disk" + std::to_string(k))); }
+};
+
+TEST_F(RemovableRun, EveryPieceGoesOnADiskOfItsOwnInOrder)
+{
+    window.batchMake = true;
+    ASSERT_TRUE(Split(1421000));
+    EXPECT_EQ(ui.Texts(), (Files{kConfirm3, kDisk1, kDisk2, kDisk3}));
+    EXPECT_EQ(Disk(1), (Files{"movie.000", "movie.001", "movie.bat"}));
+    EXPECT_EQ(Disk(2), (Files{"movie.002"}));
+    EXPECT_EQ(FilesIn(dest.Path()), (Files{"movie.003"}));
+    EXPECT_EQ(ReadBytes(shelf / "disk1/movie.001") + ReadBytes(shelf / "disk2/movie.002") + ReadBytes(dest / "movie.003"),
+              content);
+    EXPECT_FALSE(window.box.visible);
+}
+
+TEST_F(RemovableRun, ASourceShorterThanTheSizeAsksOnlyForTheFirstDisk)
+{
+    MakeSource(1000);
+    ASSERT_TRUE(Split(1421000));
+    EXPECT_EQ(ui.Texts(), (Files{"分割数は *.001 の １ です", kDisk1}));
+}
+
+TEST_F(RemovableRun, ADiskPulledAfterAPieceIsAskedForAgain)
+{
+    int listings = 0;
+    platform.drives.canList = [&](const std::string&) { return ++listings > 2; };  // unreadable twice
+    ASSERT_TRUE(Split(1421000));
+    EXPECT_EQ(ui.Texts(), (Files{kConfirm3, kDisk1, kRemoved, kRemoved, kDisk2, kDisk3}));
+    EXPECT_EQ(window.statusTexts[window.statusTexts.size() - 1], "");
+    EXPECT_NE(std::find(window.statusTexts.begin(), window.statusTexts.end(), "ﾃﾞｨｽｸ確認中..."),
+              window.statusTexts.end());
+}
+
+TEST_F(RemovableRun, TheDiskCheckWantsTheFolderBackOnTheSameMount)
+{
+    // The disk comes back mounted elsewhere once, then where it was.
+    int checks = 0;
+    ui.onQuestion = [&](const FakeUiServices::Question& q) {
+        if (q.text == kRemoved) platform.drives.root = ++checks == 1 ? "/media/other" : "/";
+    };
+    int listings = 0;
+    platform.drives.canList = [&](const std::string&) {
+        if (++listings == 1) platform.drives.root = "/media/other";
+        return true;
+    };
+    ASSERT_TRUE(Split(1421000));
+    EXPECT_EQ(ui.Texts(), (Files{kConfirm3, kDisk1, kRemoved, kRemoved, kDisk2, kDisk3}));
+}
+
+// Where the user gives up, and what that leaves on the window and the disk.
+struct GiveUpCase {
+    const char* where;
+    std::vector<MsgAnswer> answers;
+    std::function<void(FakeDrives&, int& listings)> arrange;
+    std::vector<std::string> expectedTexts;
+    bool boxShown;
+    bool labelKept;     // the piece range is still on lblAfter
+    std::string status; // the status panel afterwards
+    std::vector<std::string> destination;
+};
+
+struct GiveUp : RemovableRun, ::testing::WithParamInterface<GiveUpCase> {};
+
+TEST_P(GiveUp, LeavesTheWindowAndTheDisksAsDesigned)
+{
+    const GiveUpCase& c = GetParam();
+    for (const MsgAnswer a : c.answers) ui.Answer({a});
+    int listings = 0;
+    if (c.arrange) c.arrange(platform.drives, listings);
+    EXPECT_TRUE(Split(1421000));
+    EXPECT_EQ(ui.Texts(), c.expectedTexts);
+    EXPECT_EQ(window.box.visible, c.boxShown);
+    EXPECT_EQ(window.pieceRange, c.labelKept ? "*.001～*.003" : "");
+    EXPECT_EQ(window.statusText, c.status);
+    EXPECT_EQ(FilesIn(dest.Path()), c.destination);
+}
+
+const std::string kAsk = modCarver::DiskSpaceQuestion();
+constexpr auto Ok = MsgAnswer::Ok;
+constexpr auto Cancel = MsgAnswer::Cancel;
+
+INSTANTIATE_TEST_SUITE_P(
+    RemovableFlow, GiveUp,
+    ::testing::Values(
+        GiveUpCase{"at the confirmation", {Cancel}, nullptr, {kConfirm3}, false, false, "(untouched)", {}},
+        GiveUpCase{"at the first disk", {Ok, Cancel}, nullptr, {kConfirm3, kDisk1}, false, false, "(untouched)", {}},
+        GiveUpCase{"at the second disk",
+                   {Ok, Ok, Cancel},
+                   nullptr,
+                   {kConfirm3, kDisk1, kDisk2},
+                   true, false, "ﾃﾞｨｽｸ確認中...", {}},
+        GiveUpCase{"at the space question before piece 002",
+                   {Ok, Ok, Ok, Cancel},
+                   [](FakeDrives& d, int&) {
+                       d.onQueryFreeSpace = [&d](const std::string&) {
+                           if (d.freeSpaceQueries.size() > 2) d.freeSpace = {true, 10, 10, 10};
+                       };
+                   },
+                   {kConfirm3, kDisk1, kDisk2, kAsk},
+                   true, false, "ﾃﾞｨｽｸ確認中...", {}},
+        GiveUpCase{"at the pulled-disk question after piece 001",
+                   {Ok, Ok, Cancel},
+                   [](FakeDrives& d, int&) { d.canListRoot = false; },
+                   {kConfirm3, kDisk1, kRemoved},
+                   true, true, "ﾃﾞｨｽｸ確認中...", {"movie.000", "movie.001"}},
+        GiveUpCase{"at the space question of the disk check",
+                   {Ok, Ok, Ok, Cancel},
+                   [](FakeDrives& d, int&) {
+                       d.canListRoot = false;
+                       d.onQueryFreeSpace = [&d](const std::string&) {
+                           if (d.freeSpaceQueries.size() > 2) d.freeSpace = {};
+                       };
+                   },
+                   {kConfirm3, kDisk1, kRemoved, kAsk},
+                   true, true, "ﾃﾞｨｽｸ確認中...", {"movie.000", "movie.001"}},
+        GiveUpCase{"at the third disk",
+                   {Ok, Ok, Ok, Cancel},
+                   nullptr,
+                   {kConfirm3, kDisk1, kDisk2, kDisk3},
+                   true, false, "ﾃﾞｨｽｸ確認中...", {}},
+        GiveUpCase{"at the space question before the final piece",
+                   {Ok, Ok, Ok, Ok, Cancel},
+                   [](FakeDrives& d, int&) {
+                       // Room for the full pieces, not for the 161,472 bytes left.
+                       d.onQueryFreeSpace = [&d](const std::string&) {
+                           if (d.freeSpaceQueries.size() > 3) d.freeSpace = {true, 1000, 1000, 1000};
+                       };
+                   },
+                   {kConfirm3, kDisk1, kDisk2, kDisk3, kAsk},
+                   true, true, "ﾃﾞｨｽｸ確認中...", {}}),
+    [](const ::testing::TestParamInfo<GiveUpCase>& info) { return "case" + std::to_string(info.index); });
+
+}  // namespace
