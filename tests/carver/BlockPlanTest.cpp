@@ -34,8 +34,6 @@ TEST(PieceCounts, FromTheSourceLengthAndSplitSize)
     EXPECT_EQ(ComputePieceCounts(3000000, 0).pieceCount, 0);
     EXPECT_EQ(ComputePieceCounts(3000000, 0.4).pieceCount, 0) << "a size below one byte rounds to 0";
     EXPECT_EQ(ComputePieceCounts(-1, 1421000).pieceCount, 0) << "a length that cannot be taken";
-    EXPECT_EQ(ComputePieceCounts(4096, 4095.6).standardBlocks, 1);
-    EXPECT_EQ(ComputePieceCounts(4096, 4096.6).standardBlocks, 2);
 
     const int64_t big = 5LL * 1024 * 1024 * 1024 + 7;  // 64-bit lengths
     c = ComputePieceCounts(big, 628000000);
@@ -63,15 +61,6 @@ TEST(PiecePlan, TheFloppyPresetKeepsItsDesignedSizes)
 
     // A first disk with less room than the size: piece 001 is what fits, in whole blocks.
     EXPECT_EQ(Sizes(c, 1000000), (std::vector<int64_t>{999424, 1421312, 579264}));
-}
-
-TEST(PiecePlan, ASizeInWholeBlocksGivesPiecesOfExactlyThatSize)
-{
-    const auto c = ComputePieceCounts(5 * 512000 + 10, 512000);
-    EXPECT_EQ(Sizes(c, 1e12), (std::vector<int64_t>{512000, 512000, 512000, 512000, 512000, 10}));
-    const auto exact = ComputePieceCounts(4 * 512000, 512000);
-    EXPECT_EQ(Sizes(exact, 1e12), (std::vector<int64_t>{512000, 512000, 512000, 512000}));
-    EXPECT_TRUE(PiecePlan(exact, 1e12).KeepsDesignedSizes());
 }
 
 TEST(PiecePlan, AnExactMultipleOfAnUnalignedSizeLosesNoBytes)

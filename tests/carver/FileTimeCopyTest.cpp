@@ -74,28 +74,4 @@ TEST_F(FileTimeCopy, AMissingSourceLeavesTheTimesOfTheLastCapture)
     EXPECT_EQ(SourceTimes, captured);
 }
 
-TEST(FileTimeCopyPlatform, GoesThroughThePlatformInPlace)
-{
-    struct RecordingTimes : FileTimes {
-        std::vector<std::string> written;
-        bool Read(const std::string&, FileTimeSet& out) override
-        {
-            out = {1, 2, 3};
-            return true;
-        }
-        bool Write(const std::string& path, const FileTimeSet& t) override
-        {
-            written.push_back(path + "=" + std::to_string(t.creation) + "," + std::to_string(t.lastAccess) + "," +
-                              std::to_string(t.lastWrite));
-            return true;
-        }
-    } times;
-    modCarver::SetPlatform({nullptr, nullptr, &times});
-    CaptureFileTimes("anything");
-    ApplyFileTimes("x.001");
-    modCarver::SetPlatform(modCarver::SystemPlatform());
-    EXPECT_EQ(times.written, (std::vector<std::string>{"x.001=1,2,3"}));
-    SourceTimes = {};
-}
-
 }  // namespace

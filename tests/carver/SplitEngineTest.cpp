@@ -98,17 +98,6 @@ TEST_F(SplitRunTest, AnEmptySourceOrASizeOfZeroWritesNothing)
     EXPECT_TRUE(FilesIn(dest.Path()).empty());
 }
 
-TEST_F(SplitRunTest, DecliningTheCountEndsWithNothingShownOrWritten)
-{
-    MakeSource(3000000);
-    ui.Answer({MsgAnswer::Cancel});
-    EXPECT_TRUE(Split(1421000));
-    EXPECT_EQ(window.box.shows, 0);
-    EXPECT_EQ(window.pieceRange, "");
-    EXPECT_EQ(window.statusText, "(untouched)");
-    EXPECT_TRUE(FilesIn(dest.Path()).empty());
-}
-
 TEST_F(SplitRunTest, AFixedDriveWithTooLittleRoomAsksTheThreeWayQuestion)
 {
     MakeSource(3000000);
@@ -171,15 +160,6 @@ TEST_F(SplitRunTest, TheDateOptionDatesEveryFileOfTheSetAndOnlyThen)
         EXPECT_EQ(t.lastWrite, old.lastWrite) << name;
         EXPECT_EQ(t.lastAccess, now.lastAccess) << name;
     }
-}
-
-TEST_F(SplitRunTest, TheBatchFileLiesBesideTheJoinInfoFile)
-{
-    MakeSource(3000000);
-    window.batchMake = true;
-    ASSERT_TRUE(Split(1421000));
-    EXPECT_NE(ReadBytes(dest / "movie.bat").find("copy /b movie.001+movie.002+movie.003 movie.avi\r\n"),
-              std::string::npos);
 }
 
 TEST_F(SplitRunTest, AMissingDestinationFolderFailsBeforeAnythingIsWritten)
@@ -247,18 +227,6 @@ TEST_F(SplitRunTest, AWriteFailureStopsTheRunAndLeavesWhatWasWritten)
     EXPECT_FALSE(Split(1421000));
     EXPECT_EQ(ReadBytes(dest / "other.000"), "old");
     EXPECT_FALSE(FileExists(dest / "other.001"));
-}
-
-TEST_F(SplitRunTest, AnEarlierLongerSetIsReplacedNameByName)
-{
-    MakeSource(3000000);
-    ASSERT_TRUE(Split(512000));
-    EXPECT_EQ(PieceSizes().size(), 6u);
-    MakeSource(2000000);
-    ASSERT_TRUE(Split(1421000));
-    EXPECT_EQ(ReadBytes(dest / "movie.000"), "002\r\nmovie.avi\r\n");
-    EXPECT_EQ(Joined(dest / "movie.000"), content);
-    EXPECT_EQ(FileLength(dest / "movie.006"), 440000) << "higher old pieces stay where they are";
 }
 
 TEST_F(SplitRunTest, ADiskFullWhileWritingIsAFailureNotASuccess)
