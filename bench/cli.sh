@@ -28,7 +28,8 @@ for ((r = 1; r <= runs; r++)); do
   t0=$(now); "$mender" -y "$work/set/movie.000" "$work/joined" 2>/dev/null; t1=$(now)
   mender_ns+=($((t1 - t0)))
   sync
-  t0=$(now); cat "$work"/set/movie.[0-9][0-9][0-9] > "$work/cat.avi"; t1=$(now)
+  pieces=("$work"/set/movie.[0-9][0-9][0-9]); pieces=("${pieces[@]:1}")  # without movie.000
+  t0=$(now); cat "${pieces[@]}" > "$work/cat.avi"; t1=$(now)
   cat_ns+=($((t1 - t0)))
   if [ "$r" -eq 1 ]; then
     cmp -s "$work/movie.avi" "$work/joined/movie.avi" || { echo "cli.sh: the joined file differs" >&2; exit 1; }
