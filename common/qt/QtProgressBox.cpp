@@ -67,7 +67,11 @@ void QtProgressBox::Render(const ScreenPicture& s)
     const QColor colour = BarColour();
 
     QPainter painter(&image_);
-    painter.setFont(font());
+    // Plain, not smoothed, text: every pixel of the label is the bar's colour,
+    // so the not-xor below turns exactly those pixels white.
+    QFont labelFont = font();
+    labelFont.setStyleStrategy(QFont::NoAntialias);
+    painter.setFont(labelFont);
     // The label in copy mode, on a blanked rectangle.
     painter.fillRect(QRect(s.labelX, s.labelY, s.labelWidth, s.labelHeight), Qt::white);
     painter.setPen(colour);
