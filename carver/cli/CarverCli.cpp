@@ -28,12 +28,6 @@ private:
     const CarverCliOptions& options_;
 };
 
-std::optional<bool> RemovableChoice(DriveKindChoice c)
-{
-    if (c == DriveKindChoice::AsDetected) return std::nullopt;
-    return c == DriveKindChoice::Removable;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -41,25 +35,22 @@ int main(int argc, char** argv)
     std::setlocale(LC_ALL, "");  // error descriptions in the user's language
     std::string error;
     const auto options = ParseCarverCli(std::vector<std::string>(argv + 1, argv + argc), error);
-    if (!options) {
-        std::fprintf(stderr, "carver-cli: %s\n%s", error.c_str(), kCarverCliUsage);
-        return 64;
-    }
-    if (options->help) {
+    if (!options) return UsageError("carver-cli", error, kCarverCliUsage);
+    if (options->common.help) {
         std::fputs(kCarverCliUsage, stdout);
         return 0;
     }
-    if (options->version) {
+    if (options->common.version) {
         std::printf("carver-cli %s\n", CARVER_VERSION);
         return 0;
     }
 
     TerminalProgress progress(stderr, ::isatty(STDERR_FILENO) == 1);
-    TerminalUi ui(stdin, stderr, progress, options->yes);
+    TerminalUi ui(stdin, stderr, progress, options->common.yes);
     ui.onInterrupt = [] { modCarver::CancelRequested = true; };
     TerminalUi::InstallInterruptHandler();
     TerminalSplitterWindow window(progress, *options);
-    DriveKindOverride drives(SystemDrives(), RemovableChoice(options->drive));
+    DriveKindOverride drives(SystemDrives(), options->common.removable);
     modCarver::CarverPlatform platform = modCarver::SystemPlatform();
     platform.drives = &drives;
     modCarver::SetPlatform(platform);
@@ -68,7 +59,5 @@ int main(int argc, char** argv)
                                          options->splitSize);
 
     progress.Hide();
-    if (!ok || ui.Failed()) return 2;
-    if (ui.GaveUp() || ui.Interrupted()) return 1;
-    return 0;
+    return ExitStatusOf(ui, !ok);
 }

@@ -54,59 +54,37 @@ std::optional<double> SplitSizeFromWord(const std::string& word)
 std::optional<CarverCliOptions> ParseCarverCli(const std::vector<std::string>& args, std::string& error)
 {
     CarverCliOptions o;
-    std::vector<std::string> operands;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--") {
-            operands.insert(operands.end(), args.begin() + static_cast<long>(i) + 1, args.end());
-            break;
-        }
-        if (a == "-s" || a == "--size" || a.rfind("--size=", 0) == 0) {
-            std::string word;
-            if (a.rfind("--size=", 0) == 0) {
-                word = a.substr(7);
-            } else if (i + 1 < args.size()) {
-                word = args[++i];
-            } else {
-                error = a + " needs a size";
-                return std::nullopt;
-            }
-            const auto size = SplitSizeFromWord(word);
-            if (!size) {
-                error = "not a valid size: '" + word + "'";
-                return std::nullopt;
-            }
-            o.splitSize = *size;
-        } else if (a == "-b" || a == "--batch") {
+    auto own = [&](const std::vector<std::string>& all, size_t& i, std::string& err) {
+        const std::string& a = all[i];
+        if (a == "-b" || a == "--batch") {
             o.batch = true;
         } else if (a == "-m" || a == "--set-date") {
             o.setDate = true;
-        } else if (a == "-y" || a == "--yes") {
-            o.yes = true;
-        } else if (a == "--removable" || a == "--fixed") {
-            const DriveKindChoice choice = a == "--removable" ? DriveKindChoice::Removable : DriveKindChoice::Fixed;
-            if (o.drive != DriveKindChoice::AsDetected && o.drive != choice) {
-                error = "--removable and --fixed exclude each other";
-                return std::nullopt;
+        } else if (a == "-s" || a == "--size" || a.rfind("--size=", 0) == 0) {
+            std::string word;
+            if (a.rfind("--size=", 0) == 0) {
+                word = a.substr(7);
+            } else if (i + 1 < all.size()) {
+                word = all[++i];
+            } else {
+                err = a + " needs a size";
+                return OptionScan::Failed;
             }
-            o.drive = choice;
-        } else if (a == "-h" || a == "--help") {
-            o.help = true;
-        } else if (a == "--version") {
-            o.version = true;
-        } else if (a.size() > 1 && a[0] == '-') {
-            error = "unknown option: " + a;
-            return std::nullopt;
+            const auto size = SplitSizeFromWord(word);
+            if (!size) {
+                err = "not a valid size: '" + word + "'";
+                return OptionScan::Failed;
+            }
+            o.splitSize = *size;
         } else {
-            operands.push_back(a);
+            return OptionScan::NotMine;
         }
+        return OptionScan::Taken;
+    };
+    if (!ScanCommandLine(args, own, {"SOURCE", "FOLDER"}, o.common, error)) return std::nullopt;
+    if (o.common.operands.size() == 2) {
+        o.source = o.common.operands[0];
+        o.folder = o.common.operands[1];
     }
-    if (o.help || o.version) return o;
-    if (operands.size() != 2) {
-        error = operands.size() < 2 ? "SOURCE and FOLDER are needed" : "too many arguments";
-        return std::nullopt;
-    }
-    o.source = operands[0];
-    o.folder = operands[1];
     return o;
 }

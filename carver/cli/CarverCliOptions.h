@@ -4,18 +4,15 @@
 #include <string>
 #include <vector>
 
-enum class DriveKindChoice { AsDetected, Removable, Fixed };
+#include "SharedCliOptions.h"
 
 struct CarverCliOptions {
+    SharedCliOptions common;  // -y, --removable/--fixed, --help, --version
     std::string source;
     std::string folder;
     double splitSize = 1421000;  // the window's 1.44MB
     bool batch = false;
     bool setDate = false;
-    bool yes = false;
-    bool help = false;
-    bool version = false;
-    DriveKindChoice drive = DriveKindChoice::AsDetected;
 };
 
 // The split size a size word stands for: a preset caption of the window (the

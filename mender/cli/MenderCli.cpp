@@ -26,12 +26,6 @@ private:
     const MenderCliOptions& options_;
 };
 
-std::optional<bool> RemovableChoice(JoinDriveChoice c)
-{
-    if (c == JoinDriveChoice::AsDetected) return std::nullopt;
-    return c == JoinDriveChoice::Removable;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -39,30 +33,25 @@ int main(int argc, char** argv)
     std::setlocale(LC_ALL, "");  // error descriptions in the user's language
     std::string error;
     const auto options = ParseMenderCli(std::vector<std::string>(argv + 1, argv + argc), error);
-    if (!options) {
-        std::fprintf(stderr, "mender-cli: %s\n%s", error.c_str(), kMenderCliUsage);
-        return 64;
-    }
-    if (options->help) {
+    if (!options) return UsageError("mender-cli", error, kMenderCliUsage);
+    if (options->common.help) {
         std::fputs(kMenderCliUsage, stdout);
         return 0;
     }
-    if (options->version) {
+    if (options->common.version) {
         std::printf("mender-cli %s\n", CARVER_VERSION);
         return 0;
     }
 
     TerminalProgress progress(stderr, ::isatty(STDERR_FILENO) == 1);
-    TerminalUi ui(stdin, stderr, progress, options->yes);
+    TerminalUi ui(stdin, stderr, progress, options->common.yes);
     ui.onInterrupt = [] { modMender::CancelRequested = true; };
     TerminalUi::InstallInterruptHandler();
     TerminalJoinerWindow window(progress, *options);
-    DriveKindOverride drives(SystemDrives(), RemovableChoice(options->drive));
+    DriveKindOverride drives(SystemDrives(), options->common.removable);
 
     modMender::JoinFiles(window, ui, options->joinInfo, options->folder, drives);
 
     progress.Hide();
-    if (ui.Failed()) return 2;
-    if (ui.GaveUp() || ui.Interrupted()) return 1;
-    return 0;
+    return ExitStatusOf(ui);
 }

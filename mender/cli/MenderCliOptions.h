@@ -4,16 +4,13 @@
 #include <string>
 #include <vector>
 
-enum class JoinDriveChoice { AsDetected, Removable, Fixed };
+#include "SharedCliOptions.h"
 
 struct MenderCliOptions {
+    SharedCliOptions common;  // -y, --removable/--fixed, --help, --version
     std::string joinInfo;
     std::string folder;
     bool deleteAsItGoes = false;
-    bool yes = false;
-    bool help = false;
-    bool version = false;
-    JoinDriveChoice drive = JoinDriveChoice::AsDetected;
 };
 
 // Parses the arguments (without the program name). On a usage error returns

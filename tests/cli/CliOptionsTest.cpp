@@ -24,22 +24,23 @@ TEST(CarverCliOptions, FlagsOperandsAndUsageErrors)
     std::string error;
     auto o = ParseCarverCli({"-b", "-m", "--size", "640KB", "-y", "--removable", "src", "dst"}, error);
     ASSERT_TRUE(o) << error;
-    EXPECT_TRUE(o->batch && o->setDate && o->yes);
+    EXPECT_TRUE(o->batch && o->setDate && o->common.yes);
     EXPECT_EQ(o->splitSize, 634000);
-    EXPECT_EQ(o->drive, DriveKindChoice::Removable);
+    EXPECT_EQ(o->common.removable, true);
     EXPECT_EQ(o->source, "src");
     EXPECT_EQ(o->folder, "dst");
 
     o = ParseCarverCli({"a", "b"}, error);
     ASSERT_TRUE(o);
     EXPECT_EQ(o->splitSize, 1421000) << "1.44MB by default";
-    EXPECT_FALSE(o->batch || o->setDate || o->yes);
+    EXPECT_FALSE(o->batch || o->setDate || o->common.yes);
+    EXPECT_FALSE(o->common.removable) << "the drive kind as the system says";
 
     o = ParseCarverCli({"--size=12KB", "--fixed", "--", "-odd name", "b"}, error);
     ASSERT_TRUE(o) << error;
     EXPECT_EQ(o->splitSize, 12000);
     EXPECT_EQ(o->source, "-odd name");
-    EXPECT_EQ(o->drive, DriveKindChoice::Fixed);
+    EXPECT_EQ(o->common.removable, false);
 
     for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
              {"a"}, {"a", "b", "c"}, {"-s", "0", "a", "b"}, {"-x", "a", "b"}, {"a", "b", "-s"},
@@ -48,8 +49,8 @@ TEST(CarverCliOptions, FlagsOperandsAndUsageErrors)
         EXPECT_FALSE(ParseCarverCli(bad, error));
         EXPECT_FALSE(error.empty());
     }
-    EXPECT_TRUE(ParseCarverCli({"--help"}, error)->help);
-    EXPECT_TRUE(ParseCarverCli({"--version"}, error)->version);
+    EXPECT_TRUE(ParseCarverCli({"--help"}, error)->common.help);
+    EXPECT_TRUE(ParseCarverCli({"--version"}, error)->common.version);
 }
 
 TEST(MenderCliOptions, FlagsOperandsAndUsageErrors)
@@ -57,8 +58,8 @@ TEST(MenderCliOptions, FlagsOperandsAndUsageErrors)
     std::string error;
     auto o = ParseMenderCli({"-d", "--fixed", "-y", "x.000", "out"}, error);
     ASSERT_TRUE(o) << error;
-    EXPECT_TRUE(o->deleteAsItGoes && o->yes);
-    EXPECT_EQ(o->drive, JoinDriveChoice::Fixed);
+    EXPECT_TRUE(o->deleteAsItGoes && o->common.yes);
+    EXPECT_EQ(o->common.removable, false);
     EXPECT_EQ(o->joinInfo, "x.000");
     EXPECT_EQ(o->folder, "out");
     for (const std::vector<std::string>& bad :
