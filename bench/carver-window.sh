@@ -10,12 +10,9 @@ cli=$build/carver/carver-cli
 runs=${WINDOW_BENCH_RUNS:-3}
 for exe in "$window" "$cli"; do [ -x "$exe" ] || { echo "carver-window.sh: $exe is not built" >&2; exit 1; }; done
 
-work=$(mktemp -d /tmp/window-bench-XXXXXX)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/lib/timing.sh" window
 head -c $((1 << 30)) /dev/urandom > "$work/movie.avi"
 
-now() { date +%s%N; }
-median() { printf '%s\n' "$@" | sort -n | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
 window_ns=() cli_ns=()
 for ((r = 1; r <= runs; r++)); do
   rm -rf "$work/win" "$work/cli"; mkdir "$work/win" "$work/cli"

@@ -9,12 +9,9 @@ mender=$build/mender/mender-cli
 runs=${CLI_BENCH_RUNS:-5}
 for exe in "$carver" "$mender"; do [ -x "$exe" ] || { echo "cli.sh: $exe is not built" >&2; exit 1; }; done
 
-work=$(mktemp -d /tmp/cli-bench-XXXXXX)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/lib/timing.sh" cli
 head -c $((1 << 30)) /dev/urandom > "$work/movie.avi"
 
-now() { date +%s%N; }
-median() { printf '%s\n' "$@" | sort -n | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
 carver_ns=() split_ns=() mender_ns=() cat_ns=()
 for ((r = 1; r <= runs; r++)); do
   rm -rf "$work/set" "$work/std" "$work/joined"; mkdir "$work/set" "$work/std" "$work/joined"

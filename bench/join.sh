@@ -8,8 +8,7 @@ bin=$build/bench/join/join_bench
 runs=${JOIN_BENCH_RUNS:-5}
 [ -x "$bin" ] || { echo "join.sh: $bin is not built" >&2; exit 1; }
 
-work=$(mktemp -d /tmp/join-bench-XXXXXX)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/lib/timing.sh" join
 mkdir "$work/set" "$work/engine" "$work/cat"
 
 head -c $((1 << 30)) /dev/urandom > "$work/movie.avi"
@@ -19,7 +18,6 @@ printf '%03d\r\nmovie.avi\r\n' "$count" > "$work/set/movie.000"
 pieces=()
 for ((k = 1; k <= count; k++)); do pieces+=("$(printf '%s/set/movie.%03d' "$work" "$k")"); done
 
-now() { date +%s%N; }
 engine_ns=()
 cat_ns=()
 for ((r = 1; r <= runs; r++)); do
@@ -36,7 +34,6 @@ for ((r = 1; r <= runs; r++)); do
   fi
 done
 
-median() { printf '%s\n' "$@" | sort -n | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
 engine=$(median "${engine_ns[@]}")
 plain=$(median "${cat_ns[@]}")
 awk -v e="$engine" -v c="$plain" -v n="$count" -v runs="$runs" 'BEGIN {

@@ -8,11 +8,9 @@ bin=$build/bench/split/split_bench
 runs=${SPLIT_BENCH_RUNS:-5}
 [ -x "$bin" ] || { echo "split.sh: $bin is not built" >&2; exit 1; }
 
-work=$(mktemp -d /tmp/split-bench-XXXXXX)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/lib/timing.sh" split
 head -c $((1 << 30)) /dev/urandom > "$work/movie.avi"
 
-now() { date +%s%N; }
 engine_ns=()
 split_ns=()
 for ((r = 1; r <= runs; r++)); do
@@ -33,7 +31,6 @@ for ((r = 1; r <= runs; r++)); do
   split_ns+=($((t1 - t0)))
 done
 
-median() { printf '%s\n' "$@" | sort -n | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
 engine=$(median "${engine_ns[@]}")
 plain=$(median "${split_ns[@]}")
 awk -v e="$engine" -v s="$plain" -v runs="$runs" 'BEGIN {
