@@ -23,12 +23,13 @@ int64_t ProgressPercent(float fraction, bool exactEnds)
     return p;
 }
 
-std::optional<ProgressPicture> ComputeProgressPicture(float fraction, bool exactEnds, double boxWidth,
-                                                      double boxHeight, double textWidth, double textHeight)
+namespace {
+
+// Places a label already measured on the box; nothing when a measurement does
+// not fit a 16-bit integer.
+std::optional<ProgressPicture> PlaceLabel(ProgressPicture pic, float fraction, double boxWidth, double boxHeight,
+                                          double textWidth, double textHeight)
 {
-    ProgressPicture pic;
-    pic.percent = ProgressPercent(fraction, exactEnds);
-    pic.label = std::to_string(pic.percent) + "%";
     const auto tw = RoundTo16(textWidth);
     const auto th = RoundTo16(textHeight);
     if (!tw || !th) return std::nullopt;
@@ -45,10 +46,28 @@ std::optional<ProgressPicture> ComputeProgressPicture(float fraction, bool exact
     return pic;
 }
 
+ProgressPicture Labelled(float fraction, bool exactEnds)
+{
+    ProgressPicture pic;
+    pic.percent = ProgressPercent(fraction, exactEnds);
+    pic.label = std::to_string(pic.percent) + "%";
+    return pic;
+}
+
+}  // namespace
+
+std::optional<ProgressPicture> ComputeProgressPicture(float fraction, bool exactEnds, double boxWidth,
+                                                      double boxHeight, double textWidth, double textHeight)
+{
+    return PlaceLabel(Labelled(fraction, exactEnds), fraction, boxWidth, boxHeight, textWidth, textHeight);
+}
+
 void DrawProgress(ProgressBox& box, float fraction, bool exactEnds)
 {
-    const std::string label = std::to_string(ProgressPercent(fraction, exactEnds)) + "%";
-    const auto picture = ComputeProgressPicture(fraction, exactEnds, box.Width(), box.Height(),
-                                                box.TextWidth(label), box.TextHeight(label));
+    // Called once per copied block: the label is made and measured once.
+    ProgressPicture pic = Labelled(fraction, exactEnds);
+    const double textWidth = box.TextWidth(pic.label);
+    const double textHeight = box.TextHeight(pic.label);
+    const auto picture = PlaceLabel(std::move(pic), fraction, box.Width(), box.Height(), textWidth, textHeight);
     if (picture) box.Paint(*picture);
 }

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 #include "CodePage.h"
 
@@ -123,7 +124,9 @@ IoStatus BinaryReader::Open(const std::string& path)
     (void)::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);  // a hint only
     fd_ = fd;
     position_ = 0;
-    buffer_.resize(kFileBufferSize);
+    // Left uninitialised: a reader is opened for every piece, and every byte
+    // of the buffer is read into before it is used.
+    if (!buffer_) buffer_ = std::make_unique_for_overwrite<char[]>(kFileBufferSize);
     bufferPos_ = bufferEnd_ = 0;
     return IoStatus::Success();
 }
@@ -135,7 +138,7 @@ IoStatus BinaryReader::Read(std::span<char> block)
     while (done < block.size()) {
         if (bufferPos_ == bufferEnd_) {
             const size_t wanted = block.size() - done;
-            if (wanted >= buffer_.size()) {
+            if (wanted >= kFileBufferSize) {
                 // A large read goes straight into the caller's block.
                 const ssize_t n = ::read(fd_, block.data() + done, wanted);
                 if (n < 0) {
@@ -147,7 +150,7 @@ IoStatus BinaryReader::Read(std::span<char> block)
                 position_ += n;
                 continue;
             }
-            const ssize_t n = ::read(fd_, buffer_.data(), buffer_.size());
+            const ssize_t n = ::read(fd_, buffer_.get(), kFileBufferSize);
             if (n < 0) {
                 if (errno == EINTR) continue;
                 return IoStatus::FromErrno(errno);
@@ -157,7 +160,7 @@ IoStatus BinaryReader::Read(std::span<char> block)
             bufferEnd_ = static_cast<size_t>(n);
         }
         const size_t take = std::min(block.size() - done, bufferEnd_ - bufferPos_);
-        std::memcpy(block.data() + done, buffer_.data() + bufferPos_, take);
+        std::memcpy(block.data() + done, buffer_.get() + bufferPos_, take);
         bufferPos_ += take;
         done += take;
         position_ += static_cast<int64_t>(take);
@@ -192,14 +195,14 @@ IoStatus BinaryWriter::Create(const std::string& path)
     fd_ = fd;
     length_ = 0;
     used_ = 0;
-    buffer_.resize(kFileBufferSize);
+    if (!buffer_) buffer_ = std::make_unique_for_overwrite<char[]>(kFileBufferSize);
     return IoStatus::Success();
 }
 
 IoStatus BinaryWriter::FlushBuffer()
 {
     if (used_ == 0) return IoStatus::Success();
-    const IoStatus s = WriteAll(fd_, buffer_.data(), used_);
+    const IoStatus s = WriteAll(fd_, buffer_.get(), used_);
     used_ = 0;
     return s;
 }
@@ -207,15 +210,15 @@ IoStatus BinaryWriter::FlushBuffer()
 IoStatus BinaryWriter::Write(std::span<const char> block)
 {
     if (fd_ < 0) return IoStatus::FromErrno(EBADF);
-    if (used_ + block.size() > buffer_.size()) {
+    if (used_ + block.size() > kFileBufferSize) {
         if (IoStatus s = FlushBuffer(); !s) return s;
-        if (block.size() >= buffer_.size()) {
+        if (block.size() >= kFileBufferSize) {
             if (IoStatus s = WriteAll(fd_, block.data(), block.size()); !s) return s;
             length_ += static_cast<int64_t>(block.size());
             return IoStatus::Success();
         }
     }
-    std::memcpy(buffer_.data() + used_, block.data(), block.size());
+    std::memcpy(buffer_.get() + used_, block.data(), block.size());
     used_ += block.size();
     length_ += static_cast<int64_t>(block.size());
     return IoStatus::Success();

@@ -5,9 +5,9 @@
 // Steps that the engines deliberately ignore say so at the call:
 //     IgnoreResult(DeleteFile(path));
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
-#include <vector>
 
 class [[nodiscard]] IoStatus {
 public:
@@ -68,7 +68,7 @@ public:
 private:
     int fd_ = -1;
     int64_t position_ = 0;
-    std::vector<char> buffer_;
+    std::unique_ptr<char[]> buffer_;
     size_t bufferPos_ = 0, bufferEnd_ = 0;
 };
 
@@ -95,7 +95,7 @@ private:
     IoStatus FlushBuffer();
     int fd_ = -1;
     int64_t length_ = 0;
-    std::vector<char> buffer_;
+    std::unique_ptr<char[]> buffer_;
     size_t used_ = 0;
 };
 
