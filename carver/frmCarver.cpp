@@ -13,7 +13,6 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
-#include <QStatusBar>
 #include <QStyle>
 #include <vector>
 
@@ -32,7 +31,7 @@
 #include "Shell.h"
 #include "SizeConfirm.h"
 #include "SizeTable.h"
-#include "StatusPanel.h"
+#include "TwoPanelStatusBar.h"
 #include "WindowReset.h"
 #include "modCarver.h"
 
@@ -225,21 +224,11 @@ void frmCarver::CreateSizeFrame()
 
 void frmCarver::CreateStatusBar()
 {
-    sbrStatus = new QStatusBar(this);
+    sbrStatus = new TwoPanelStatusBar(this);
     sbrStatus->setObjectName(QStringLiteral("sbrStatus"));
-    sbrStatus->setSizeGripEnabled(false);
     sbrStatus->setGeometry(TwipsRect(0, 3015, 7005, 255));
-    // The panels are placed by hand rather than by the bar's own layout, whose
-    // spacing would leave the second panel too narrow for its text. The first
-    // lies under the progress box; the second takes the rest.
-    const int height = sbrStatus->height();
-    const int firstWidth = Pixels(10 + 4485) + 1;
-    for (size_t i = 0; i < sbrStatusPanels.size(); ++i) {
-        sbrStatusPanels[i] = new StatusPanel(sbrStatus);
-        sbrStatusPanels[i]->setObjectName(QStringLiteral("sbrStatusPanel%1").arg(i + 1));
-    }
-    sbrStatusPanels[0]->setGeometry(0, 0, firstWidth, height);
-    sbrStatusPanels[1]->setGeometry(firstWidth + 1, 0, sbrStatus->width() - firstWidth - 1, height);
+    // The first panel lies under the progress box; the second takes the rest.
+    sbrStatus->SetFirstPanelWidth(Pixels(10 + 4485) + 1);
 
     picStatus = new QtProgressBox(this);
     picStatus->setObjectName(QStringLiteral("picStatus"));
@@ -323,7 +312,7 @@ void frmCarver::SetPieceRange(const std::string& text)
 
 ProgressBox& frmCarver::StatusBox() { return *picStatus; }
 
-void frmCarver::SetStatusText(const std::string& text) { sbrStatusPanels[1]->SetText(text); }
+void frmCarver::SetStatusText(const std::string& text) { sbrStatus->SetPanelText(2, text); }
 
 bool frmCarver::SetDateChecked() { return chkSetDate->isChecked(); }
 

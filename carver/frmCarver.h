@@ -23,10 +23,9 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QScrollBar;
-class QStatusBar;
 class QtProgressBox;
 class Shell;
-class StatusPanel;
+class TwoPanelStatusBar;
 class UiServices;
 
 // The services the window works with; a null member means the real one
@@ -85,8 +84,7 @@ public:
     QLabel* lblAfter = nullptr;
     QPushButton* cmdOk = nullptr;
     QPushButton* cmdCancel = nullptr;
-    QStatusBar* sbrStatus = nullptr;
-    std::array<StatusPanel*, 2> sbrStatusPanels{};
+    TwoPanelStatusBar* sbrStatus = nullptr;
     QtProgressBox* picStatus = nullptr;
 
 protected:

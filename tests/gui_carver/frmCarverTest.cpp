@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QStatusBar>
 #include <QStyleOptionSlider>
 #include <QtTest>
 #include <algorithm>
@@ -25,7 +24,7 @@
 #include "FileDialog.h"
 #include "FolderBrowser.h"
 #include "QtProgressBox.h"
-#include "StatusPanel.h"
+#include "TwoPanelStatusBar.h"
 #include "TempFolder.h"
 #include "frmCarver.h"
 #include "CommandLine.h"
@@ -107,7 +106,7 @@ struct Harness {
     }
     frmCarver& w() { return *window; }
 
-    std::string StatusText() const { return window->sbrStatusPanels[1]->Text(); }
+    std::string StatusText() const { return window->sbrStatus->PanelText(2); }
 };
 
 // A file of the given length without writing its bytes.

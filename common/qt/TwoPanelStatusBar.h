@@ -1,6 +1,6 @@
 #pragma once
-// sbrStatus: a status bar of two sunken panels side by side, the second
-// filling what the first leaves. The join engine sets the second panel's text
+// sbrStatus of both windows: two sunken panels side by side, the second
+// filling what the first leaves. The engines set the second panel's text
 // once per 4096-byte block, so setting a text only stores it and asks for a
 // repaint; the screen picks it up at its own pace, with no layout pass.
 #include <QWidget>
