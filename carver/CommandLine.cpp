@@ -1,4 +1,5 @@
 #include "CommandLine.h"
+#include "BoxText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -8,13 +9,6 @@ namespace modCarver {
 std::vector<std::string> CommandArgs;
 
 namespace {
-
-std::string TrimSpaces(const std::string& text)
-{
-    const size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
 
 bool EqualIgnoringCase(const std::string& a, const std::string& b)
 {

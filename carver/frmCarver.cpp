@@ -419,8 +419,8 @@ void frmCarver::TextBox_GotFocus(QLineEdit& box)
 
 void frmCarver::cmdOk_Click()
 {
-    const std::string folder = modCarver::TrimSpaces(ToFolderText());
-    const std::string file = modCarver::TrimSpaces(FileBoxText());
+    const std::string folder = TrimSpaces(ToFolderText());
+    const std::string file = TrimSpaces(FileBoxText());
     if (folder.empty() || file.empty()) return;
 
     int index = modCarver::kDefaultSizeOption;
@@ -443,7 +443,7 @@ void frmCarver::cmdOk_Click()
     cmdOk->setEnabled(true);
     cmdCancel->setText(QString::fromUtf8(kCloseCaption));
 
-    if (chkAfterOpen->isChecked()) OpenFolderWindow(modCarver::TrimSpaces(ToFolderText()), *shell_);
+    if (chkAfterOpen->isChecked()) OpenFolderWindow(TrimSpaces(ToFolderText()), *shell_);
 }
 
 void frmCarver::cmdCancel_Click()
@@ -473,5 +473,5 @@ void frmCarver::cmdToFolder_Click()
 
 void frmCarver::UpdatePieceRangeWhenFileNamed()
 {
-    if (!modCarver::TrimSpaces(FileBoxText()).empty()) modCarver::UpdatePieceRange(*this);
+    if (!TrimSpaces(FileBoxText()).empty()) modCarver::UpdatePieceRange(*this);
 }

@@ -1,18 +1,8 @@
 #include "SplitSet.h"
+#include "BoxText.h"
 #include "modMender.h"
 
 namespace modMender {
-
-namespace {
-
-std::string TrimSpaces(const std::string& text)
-{
-    const size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-}  // namespace
 
 void LoadAfterFileName(JoinerWindow& window)
 {

@@ -1,4 +1,5 @@
 #include "frmMender.h"
+#include "BoxText.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -33,14 +34,6 @@ constexpr int kEscapeKeyCode = 27;
 // The layout is given in twips, 15 to a pixel.
 int Px(int twips) { return qRound(twips / 15.0); }
 QRect TwipsRect(int left, int top, int width, int height) { return QRect(Px(left), Px(top), Px(width), Px(height)); }
-
-// The window's texts go through Trim: spaces only, at both ends.
-std::string TrimSpaces(const std::string& text)
-{
-    const size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
 
 std::string TrimmedText(const QLineEdit& box) { return TrimSpaces(box.text().toStdString()); }
 

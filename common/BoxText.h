@@ -1,9 +1,7 @@
 #pragma once
-// The text of a box as the window's routines use it: trimmed of spaces at
+// The text of a box as both programs' routines use it: trimmed of spaces at
 // both ends (spaces only; tabs and other blanks are kept).
 #include <string>
-
-namespace modCarver {
 
 inline std::string TrimSpaces(const std::string& text)
 {
@@ -11,5 +9,3 @@ inline std::string TrimSpaces(const std::string& text)
     if (first == std::string::npos) return {};
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
-
-}  // namespace modCarver
