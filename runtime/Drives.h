@@ -3,6 +3,7 @@
 // the mount that holds it.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Answer of the 64-bit free-space query; all 0 when the query failed.
 struct DiskFreeSpaceEx {
@@ -21,10 +22,27 @@ struct DiskClusterCounts {
     int32_t totalClusters = 0;
 };
 
+// One entry of the mount table.
+struct MountedVolume {
+    int id = 0;              // a new mount gets a number of its own
+    std::string mountPoint;  // canonical, no trailing separator ("/" for the root)
+    std::string device;      // the mount's source, for example /dev/sdb1
+    bool removable = false;  // its device is removable or hot-pluggable
+};
+
+// Where a path lies: the mount point of the volume that holds it and the path
+// inside that volume (relative; empty for the volume's root).
+struct VolumePlace {
+    std::string mountPoint;
+    std::string inner;
+};
+
 class Drives {
 public:
     virtual ~Drives() = default;
-    // The drive that holds the path is removable; a path that does not exist is not.
+    // The drive that holds the path is removable. A path that does not exist
+    // is on a removable drive when its place is a volume not mounted (yet), or
+    // when the nearest folder that exists is on a removable drive.
     virtual bool IsRemovable(const std::string& path) = 0;
     // The root of the drive that holds the path (the mount point on Linux);
     // the empty text when the path names no drive.
@@ -36,6 +54,13 @@ public:
     // Offers to format the drive that holds the path and returns when that is
     // over; false when formatting is not available here.
     virtual bool FormatDrive(const std::string& path) = 0;
+    // Every mount now, in the order of the mount table.
+    virtual std::vector<MountedVolume> Mounts() = 0;
+    // The place of a path. A path that does not exist lies where its nearest
+    // existing folder lies, except right below a folder where the desktop
+    // mounts removable volumes: the name there is the mount point of a volume
+    // that is not mounted.
+    virtual VolumePlace PlaceOf(const std::string& path) = 0;
 };
 
 // The drives of this machine.

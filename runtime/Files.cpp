@@ -100,6 +100,15 @@ std::string CurrentDirectory()
     return buf.data();
 }
 
+IoStatus SyncPath(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) return IoStatus::FromErrno(errno);
+    const IoStatus synced = ::fsync(fd) == 0 ? IoStatus::Success() : IoStatus::FromErrno(errno);
+    ::close(fd);
+    return synced;
+}
+
 int64_t FileLength(const std::string& path)
 {
     struct stat st;

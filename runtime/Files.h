@@ -46,6 +46,10 @@ IoStatus CreateFolder(const std::string& path);
 // The process's current directory, without a trailing separator (except "/").
 std::string CurrentDirectory();
 
+// Waits until the file or folder at the path is on stable storage (a symlink
+// there is not followed).
+IoStatus SyncPath(const std::string& path);
+
 // Length of a file by path; -1 when it cannot be taken.
 int64_t FileLength(const std::string& path);
 

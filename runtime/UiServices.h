@@ -17,6 +17,14 @@ public:
     // Lets pending window events run once; the window's handlers run nested.
     virtual void Yield() = 0;
     virtual void Beep() = 0;
+
+    // Disk by disk on a removable drive. A window has nothing to add to what
+    // the desktop shows; a terminal says how to unmount the disk before the
+    // question for the next one, and where the next one was found.
+    // Everything written on the volume of this block device is on the device.
+    virtual void DiskCanBeRemoved(const std::string& /*device*/) {}
+    // The folder on the disk that the last disk question was answered with.
+    virtual void DiskFoundAt(const std::string& /*folder*/) {}
 };
 
 // Line breaks inside message texts.

@@ -18,6 +18,8 @@ public:
     DiskClusterCounts QueryClusterCounts(const std::string& path) override { return system_.QueryClusterCounts(path); }
     bool CanListRoot(const std::string& path) override { return system_.CanListRoot(path); }
     bool FormatDrive(const std::string& path) override { return system_.FormatDrive(path); }
+    std::vector<MountedVolume> Mounts() override { return system_.Mounts(); }
+    VolumePlace PlaceOf(const std::string& path) override { return system_.PlaceOf(path); }
 
 private:
     Drives& system_;

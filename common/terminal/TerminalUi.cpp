@@ -182,6 +182,20 @@ void TerminalUi::Yield()
     progress_.Redraw();
 }
 
+void TerminalUi::DiskCanBeRemoved(const std::string& device)
+{
+    progress_.Hide();
+    std::fprintf(out_, "the disk can be taken out: udisksctl unmount -b %s\n", device.c_str());
+    std::fflush(out_);
+}
+
+void TerminalUi::DiskFoundAt(const std::string& folder)
+{
+    progress_.Hide();
+    std::fprintf(out_, "disk found at %s\n", folder.c_str());
+    std::fflush(out_);
+}
+
 void TerminalUi::Beep()
 {
     std::fputc('\a', out_);

@@ -57,6 +57,9 @@ public:
                          const std::string& caption = {}) override;
     void Yield() override;
     void Beep() override;
+    // A line each: how to unmount the disk, where the next one was found.
+    void DiskCanBeRemoved(const std::string& device) override;
+    void DiskFoundAt(const std::string& folder) override;
 
     // Called from Yield when Ctrl-C was pressed (the program sets its engine's
     // CancelRequested there).

@@ -1,23 +1,27 @@
 // Drives on Linux: the drive of a path is the mount that holds it, found in
-// /proc/self/mountinfo; "removable" is what the block device behind that mount
-// reports in sysfs.
+// the mount table. A drive is removable as the desktop sees it: its block
+// device, or a device it hangs from, says "removable" in sysfs or sits on a
+// bus of hot-plugged storage (USB, MMC/SD, FireWire); a volume built on such
+// a device (a partition, an encrypted or LVM volume) is removable too.
+#include "LinuxDrives.h"
+
 #include <climits>
 #include <cstdlib>
 #include <dirent.h>
 #include <fstream>
+#include <pwd.h>
 #include <sstream>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
 
-#include "../Drives.h"
 #include "../Files.h"
 
 namespace {
 
 struct MountEntry {
+    int id = 0;
     std::string mountPoint;
     std::string device;  // the mount's source, for example /dev/sdb1
     unsigned major = 0, minor = 0;
@@ -48,39 +52,92 @@ std::string RealPath(const std::string& path)
     return buf;
 }
 
-bool IsUnder(const std::string& path, const std::string& mountPoint)
+bool IsUnder(const std::string& path, const std::string& top)
 {
-    if (mountPoint == "/") return true;
-    return path.compare(0, mountPoint.size(), mountPoint) == 0 &&
-           (path.size() == mountPoint.size() || path[mountPoint.size()] == '/');
+    if (top == "/") return !path.empty() && path[0] == '/';
+    return !top.empty() && path.compare(0, top.size(), top) == 0 &&
+           (path.size() == top.size() || path[top.size()] == '/');
 }
 
-// The mount that holds an existing path (the innermost one).
-bool FindMount(const std::string& path, MountEntry& found)
+// Of a path without a trailing separator.
+std::string ParentOf(const std::string& path)
 {
-    const std::string real = RealPath(path);
-    if (real.empty()) return false;
-    std::ifstream in("/proc/self/mountinfo");
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos || slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string LastNameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+
+std::string Join(const std::string& folder, const std::string& name)
+{
+    return folder == "/" ? "/" + name : folder + "/" + name;
+}
+
+// The path made absolute, without ".", "..", empty names or a trailing separator.
+std::string Normalized(const std::string& path)
+{
+    std::istringstream in(!path.empty() && path[0] == '/' ? path : CurrentDirectory() + "/" + path);
+    std::vector<std::string> names;
+    std::string name;
+    while (std::getline(in, name, '/')) {
+        if (name == "..") {
+            if (!names.empty()) names.pop_back();
+        } else if (!name.empty() && name != ".") {
+            names.push_back(name);
+        }
+    }
+    std::string out;
+    for (const std::string& n : names) out += "/" + n;
+    return out.empty() ? "/" : out;
+}
+
+// A path split into the nearest part of it that exists (canonical) and the
+// names below that part that do not.
+struct ExistingPart {
+    std::string existing;
+    std::string rest;
+};
+
+ExistingPart SplitAtExisting(const std::string& path)
+{
+    if (std::string real = RealPath(path); !real.empty()) return {real, {}};
+    std::string p = Normalized(path), rest;
+    while (p != "/") {
+        rest = rest.empty() ? LastNameOf(p) : LastNameOf(p) + "/" + rest;
+        p = ParentOf(p);
+        if (std::string real = RealPath(p); !real.empty()) return {real, rest};
+    }
+    return {"/", rest};
+}
+
+std::vector<MountEntry> ReadMountTable(const std::string& file)
+{
+    std::vector<MountEntry> table;
+    std::ifstream in(file);
     std::string line;
-    bool any = false;
     while (std::getline(in, line)) {
         std::istringstream fields(line);
-        std::string id, parent, devNumbers, root, mountPoint;
-        fields >> id >> parent >> devNumbers >> root >> mountPoint;
-        std::string field, source;
+        MountEntry m;
+        std::string parent, devNumbers, root, mountPoint, field, fsType, source;
+        if (!(fields >> m.id >> parent >> devNumbers >> root >> mountPoint)) continue;
         while (fields >> field && field != "-") {}
-        std::string fsType;
         fields >> fsType >> source;
-        mountPoint = Unescape(mountPoint);
-        if (!IsUnder(real, mountPoint)) continue;
-        // Later lines stack over earlier ones at the same point.
-        if (any && mountPoint.size() < found.mountPoint.size()) continue;
-        found.mountPoint = mountPoint;
-        found.device = Unescape(source);
-        std::sscanf(devNumbers.c_str(), "%u:%u", &found.major, &found.minor);
-        any = true;
+        m.mountPoint = Unescape(mountPoint);
+        m.device = Unescape(source);
+        std::sscanf(devNumbers.c_str(), "%u:%u", &m.major, &m.minor);
+        table.push_back(std::move(m));
     }
-    return any;
+    return table;
+}
+
+// The innermost mount that holds a canonical path; a later line at the same
+// point is stacked over an earlier one.
+const MountEntry* MountHolding(const std::vector<MountEntry>& table, const std::string& real)
+{
+    const MountEntry* found = nullptr;
+    for (const MountEntry& m : table)
+        if (IsUnder(real, m.mountPoint) && (!found || m.mountPoint.size() >= found->mountPoint.size())) found = &m;
+    return found;
 }
 
 bool ReadsOne(const std::string& file)
@@ -88,6 +145,16 @@ bool ReadsOne(const std::string& file)
     std::ifstream in(file);
     int value = 0;
     return (in >> value) && value == 1;
+}
+
+// The buses that lsblk reports as hot-pluggable.
+bool OnHotplugBus(const std::string& deviceFolder)
+{
+    char target[PATH_MAX];
+    const ssize_t n = ::readlink((deviceFolder + "/subsystem").c_str(), target, sizeof target - 1);
+    if (n <= 0) return false;
+    const std::string bus = LastNameOf(std::string(target, static_cast<size_t>(n)));
+    return bus == "usb" || bus == "mmc" || bus == "firewire" || bus == "ieee1394";
 }
 
 std::string FindProgram(const std::string& name)
@@ -104,22 +171,29 @@ std::string FindProgram(const std::string& name)
 
 class LinuxDrives final : public Drives {
 public:
+    explicit LinuxDrives(const DriveSources& sources)
+        : mountInfo_(sources.mountInfo), sysfs_(sources.sysfs), deviceTree_(RealPath(sources.sysfs + "/devices"))
+    {
+        for (const std::string& folder : sources.mediaFolders) {
+            const std::string real = RealPath(folder);
+            mediaFolders_.push_back(real.empty() ? Normalized(folder) : real);
+        }
+    }
+
     bool IsRemovable(const std::string& path) override
     {
-        MountEntry m;
-        if (!FindMount(path, m) || m.major == 0) return false;
-        const std::string dev = "/sys/dev/block/" + std::to_string(m.major) + ":" + std::to_string(m.minor);
-        if (ReadsOne(dev + "/removable")) return true;
-        // A partition reports through the disk that holds it.
-        const std::string real = RealPath(dev);
-        if (real.empty()) return false;
-        return ReadsOne(real.substr(0, real.rfind('/')) + "/removable");
+        const auto table = ReadMountTable(mountInfo_);
+        const ExistingPart part = SplitAtExisting(path);
+        if (!part.rest.empty() && HoldsRemovableMounts(part.existing, table)) return true;
+        const MountEntry* m = MountHolding(table, part.existing);
+        return m && DeviceRemovable(*m);
     }
 
     std::string DriveRootOf(const std::string& path) override
     {
-        MountEntry m;
-        return FindMount(path, m) ? m.mountPoint : std::string();
+        const auto table = ReadMountTable(mountInfo_);
+        const MountEntry* m = MountHolding(table, RealPath(path));
+        return m ? m->mountPoint : std::string();
     }
 
     DiskFreeSpaceEx QueryFreeSpaceEx(const std::string& path) override
@@ -163,13 +237,14 @@ public:
 
     bool FormatDrive(const std::string& path) override
     {
-        MountEntry m;
+        const auto table = ReadMountTable(mountInfo_);
+        const MountEntry* m = MountHolding(table, RealPath(path));
         const std::string utility = FindProgram("gnome-disks");
-        if (utility.empty() || !FindMount(path, m) || m.device.rfind("/dev/", 0) != 0) return false;
+        if (utility.empty() || !m || m->device.rfind("/dev/", 0) != 0) return false;
         const pid_t pid = ::fork();
         if (pid < 0) return false;
         if (pid == 0) {
-            ::execl(utility.c_str(), "gnome-disks", "--block-device", m.device.c_str(), "--format-device",
+            ::execl(utility.c_str(), "gnome-disks", "--block-device", m->device.c_str(), "--format-device",
                     static_cast<char*>(nullptr));
             ::_exit(127);
         }
@@ -177,12 +252,103 @@ public:
         while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
         return WIFEXITED(status) && WEXITSTATUS(status) != 127;
     }
+
+    std::vector<MountedVolume> Mounts() override
+    {
+        std::vector<MountedVolume> mounts;
+        for (const MountEntry& m : ReadMountTable(mountInfo_))
+            mounts.push_back({m.id, m.mountPoint, m.device, DeviceRemovable(m)});
+        return mounts;
+    }
+
+    VolumePlace PlaceOf(const std::string& path) override
+    {
+        const auto table = ReadMountTable(mountInfo_);
+        const ExistingPart part = SplitAtExisting(path);
+        if (!part.rest.empty() && HoldsRemovableMounts(part.existing, table)) {
+            const size_t slash = part.rest.find('/');
+            return {Join(part.existing, part.rest.substr(0, slash)),
+                    slash == std::string::npos ? std::string() : part.rest.substr(slash + 1)};
+        }
+        const MountEntry* m = MountHolding(table, part.existing);
+        if (!m) return {};
+        std::string inner = part.existing.substr(m->mountPoint.size());
+        if (!inner.empty() && inner[0] == '/') inner.erase(0, 1);
+        if (!part.rest.empty()) inner = inner.empty() ? part.rest : inner + "/" + part.rest;
+        return {m->mountPoint, inner};
+    }
+
+private:
+    bool DeviceRemovable(const MountEntry& m) const
+    {
+        if (m.major != 0)
+            return BlockDeviceRemovable(sysfs_ + "/dev/block/" + std::to_string(m.major) + ":" +
+                                            std::to_string(m.minor),
+                                        0);
+        // File systems such as btrfs or FUSE show a device number of their
+        // own; their source names the block device.
+        if (m.device.rfind("/dev/", 0) == 0) {
+            const std::string device = RealPath(m.device);
+            return BlockDeviceRemovable(sysfs_ + "/class/block/" + LastNameOf(device.empty() ? m.device : device), 0);
+        }
+        return false;
+    }
+
+    // The block device whose sysfs folder this is: removable itself, hanging
+    // from a removable or hot-plugged device, or built on such a block device.
+    bool BlockDeviceRemovable(const std::string& folder, int depth) const
+    {
+        const std::string real = RealPath(folder);
+        if (real.empty() || depth > 8) return false;
+        if (ReadsOne(real + "/removable")) return true;
+        if (DIR* slaves = ::opendir((real + "/slaves").c_str())) {
+            bool any = false;
+            while (const dirent* e = ::readdir(slaves))
+                if (e->d_name[0] != '.' && BlockDeviceRemovable(real + "/slaves/" + e->d_name, depth + 1)) any = true;
+            ::closedir(slaves);
+            if (any) return true;
+        }
+        if (deviceTree_.empty()) return false;
+        for (std::string d = ParentOf(real); d.size() > deviceTree_.size() && IsUnder(d, deviceTree_); d = ParentOf(d))
+            if (ReadsOne(d + "/removable") || OnHotplugBus(d)) return true;
+        return false;
+    }
+
+    // Whether the desktop mounts removable volumes right inside this
+    // canonical folder.
+    bool HoldsRemovableMounts(const std::string& folder, const std::vector<MountEntry>& table) const
+    {
+        for (const std::string& media : mediaFolders_)
+            if (folder == media) return true;
+        for (const MountEntry& m : table)
+            if (m.mountPoint != "/" && ParentOf(m.mountPoint) == folder && DeviceRemovable(m)) return true;
+        return false;
+    }
+
+    const std::string mountInfo_;
+    const std::string sysfs_;
+    const std::string deviceTree_;  // the canonical sysfs devices folder
+    std::vector<std::string> mediaFolders_;
 };
 
 }  // namespace
 
+DriveSources SystemDriveSources()
+{
+    DriveSources sources;
+    const passwd* user = ::getpwuid(::geteuid());
+    const char* name = user ? user->pw_name : std::getenv("USER");
+    if (name && *name) sources.mediaFolders = {std::string("/media/") + name, std::string("/run/media/") + name};
+    return sources;
+}
+
+std::unique_ptr<Drives> LinuxDrivesOver(const DriveSources& sources)
+{
+    return std::make_unique<LinuxDrives>(sources);
+}
+
 Drives& SystemDrives()
 {
-    static LinuxDrives drives;
-    return drives;
+    static const std::unique_ptr<Drives> drives = LinuxDrivesOver(SystemDriveSources());
+    return *drives;
 }

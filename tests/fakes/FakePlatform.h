@@ -25,6 +25,8 @@ public:
     std::function<bool(const std::string&)> canList;  // overrides canListRoot when set
     std::vector<std::string> formatted;               // paths given to FormatDrive
     std::vector<std::string> freeSpaceQueries;        // paths given to the free-space queries
+    // The mount table; the drive's root stays mounted whatever `root` says.
+    std::vector<MountedVolume> mounts{{1, "/", "", false}};
 
     bool IsRemovable(const std::string&) override { return removable; }
     std::string DriveRootOf(const std::string&) override { return root; }
@@ -45,6 +47,12 @@ public:
     {
         formatted.push_back(path);
         return formatAvailable;
+    }
+    std::vector<MountedVolume> Mounts() override { return mounts; }
+    VolumePlace PlaceOf(const std::string& path) override
+    {
+        const std::string inner = path.rfind(root, 0) == 0 ? path.substr(root.size()) : path;
+        return {root, inner.empty() || inner[0] != '/' ? inner : inner.substr(1)};
     }
 };
 

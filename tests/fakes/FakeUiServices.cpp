@@ -4,6 +4,7 @@ MsgAnswer FakeUiServices::MessageBox(const std::string& text, MsgButtons buttons
                                      const std::string& caption)
 {
     questions.push_back({text, buttons, icon, caption.empty() ? title_ : caption});
+    log.push_back(text);
     if (onQuestion) onQuestion(questions.back());
     if (answers_.empty()) return buttons == MsgButtons::YesNoCancel ? MsgAnswer::Yes : MsgAnswer::Ok;
     const MsgAnswer a = answers_.front();

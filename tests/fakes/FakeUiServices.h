@@ -30,10 +30,14 @@ public:
                          const std::string& caption = {}) override;
     void Yield() override;
     void Beep() override { ++beeps; }
+    void DiskCanBeRemoved(const std::string& device) override { log.push_back("unmount " + device); }
+    void DiskFoundAt(const std::string& folder) override { log.push_back("found " + folder); }
 
     std::vector<Question> questions;
     int yields = 0;
     int beeps = 0;
+    // Every question's text and every disk note ("unmount DEVICE", "found FOLDER"), in order.
+    std::vector<std::string> log;
 
     // The texts of all questions asked so far.
     std::vector<std::string> Texts() const;

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "Drives.h"
 #include "FileTimes.h"
@@ -29,6 +31,23 @@ TEST(LinuxDrives, MountsSpaceAndRemovability)
 
     EXPECT_TRUE(drives.CanListRoot(dir.Path()));
     EXPECT_FALSE(drives.CanListRoot(dir / "missing"));
+
+    const std::vector<MountedVolume> mounts = drives.Mounts();
+    EXPECT_TRUE(std::any_of(mounts.begin(), mounts.end(), [&](const MountedVolume& m) { return m.mountPoint == root; }));
+    const VolumePlace place = drives.PlaceOf(dir / "not-yet/sub");
+    EXPECT_EQ(place.mountPoint, root);
+    EXPECT_TRUE(("/" + place.inner).ends_with("/not-yet/sub")) << place.inner;
+}
+
+TEST(LinuxFiles, SyncPathTakesFilesAndFoldersButNoSymlinks)
+{
+    TempFolder dir;
+    WriteBytes(dir / "piece", "data");
+    ASSERT_EQ(::symlink((dir / "piece").c_str(), (dir / "link").c_str()), 0);
+    EXPECT_TRUE(SyncPath(dir / "piece").ok());
+    EXPECT_TRUE(SyncPath(dir.Path()).ok());
+    EXPECT_FALSE(SyncPath(dir / "link").ok());
+    EXPECT_FALSE(SyncPath(dir / "missing").ok());
 }
 
 TEST(LinuxSystem, ReportsAnNtFamilySystemWithoutRegistry)

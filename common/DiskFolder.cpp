@@ -1,0 +1,95 @@
+#include "DiskFolder.h"
+
+#include <utility>
+
+#include "Paths.h"
+
+namespace {
+
+// Of a mount point: the folder it is in.
+std::string ParentOf(const std::string& mountPoint)
+{
+    const size_t slash = mountPoint.rfind('/');
+    return slash == std::string::npos || slash == 0 ? "/" : mountPoint.substr(0, slash);
+}
+
+}  // namespace
+
+DiskFolder::DiskFolder(Drives& drives, UiServices& ui, const std::string& folder, bool removable)
+    : drives_(drives), ui_(ui), folder_(folder), removable_(removable), current_(folder)
+{
+    if (!removable_) return;
+    place_ = drives_.PlaceOf(folder_);
+    startMountPoint_ = place_.mountPoint;
+    RememberMounted();
+    // A drive with no disk in it at the start says where its disk turned up.
+    announce_ = Locate().empty();
+}
+
+void DiskFolder::RememberMounted()
+{
+    known_.clear();
+    for (const MountedVolume& m : drives_.Mounts()) known_.insert(m.id);
+}
+
+const std::string& DiskFolder::Locate()
+{
+    if (!removable_) return current_;
+    const std::vector<MountedVolume> mounts = drives_.Mounts();
+    volume_ = {};
+    for (const MountedVolume& m : mounts)
+        if (m.mountPoint == place_.mountPoint) volume_ = m;  // the last one is stacked over the others
+    if (volume_.mountPoint.empty()) {
+        std::set<std::string> beside;
+        for (const MountedVolume& m : mounts) {
+            if (known_.contains(m.id) || m.mountPoint == "/" || ParentOf(m.mountPoint) != ParentOf(place_.mountPoint))
+                continue;
+            beside.insert(m.mountPoint);
+            volume_ = m;
+        }
+        // Two new volumes there: which one is the disk is anybody's guess.
+        if (beside.size() != 1) volume_ = {};
+    }
+    if (volume_.mountPoint.empty()) {
+        current_.clear();
+        return current_;
+    }
+    place_.mountPoint = volume_.mountPoint;
+    current_ = place_.mountPoint == startMountPoint_
+                   ? folder_
+                   : WithBackslash(place_.inner.empty() ? place_.mountPoint : place_.mountPoint + "/" + place_.inner);
+    if (announce_) {
+        announce_ = false;
+        ui_.DiskFoundAt(current_);
+    }
+    return current_;
+}
+
+std::string DiskFolder::Root()
+{
+    if (removable_) return volume_.mountPoint;
+    return FolderExists(folder_) ? drives_.DriveRootOf(folder_) : std::string();
+}
+
+IoStatus DiskFolder::Flush()
+{
+    if (!removable_) return IoStatus::Success();
+    const std::vector<std::string> written = std::exchange(written_, {});
+    for (const std::string& path : written)
+        if (IoStatus s = SyncPath(path); !s) return s;
+    // The folder holds the names of what was written, and of what a join
+    // deleted; the latter may stay behind without harm.
+    const IoStatus folder = current_.empty() ? IoStatus::Success() : SyncPath(current_);
+    return written.empty() ? IoStatus::Success() : folder;
+}
+
+IoStatus DiskFolder::NextDisk()
+{
+    if (!removable_) return IoStatus::Success();
+    if (IoStatus s = Flush(); !s) return s;
+    // Only a device the system itself sees as removable is worth unmounting.
+    if (volume_.removable && volume_.device.rfind("/dev/", 0) == 0) ui_.DiskCanBeRemoved(volume_.device);
+    RememberMounted();
+    announce_ = true;
+    return IoStatus::Success();
+}

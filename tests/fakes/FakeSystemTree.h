@@ -1,0 +1,50 @@
+#pragma once
+// A machine's mounts and block devices as files a test can change: a
+// mountinfo file, a sysfs tree and a media folder, all in a temporary folder,
+// for the Linux drives (LinuxDrivesOver). The volumes are real folders: a
+// disk that is not mounted waits in a folder of its own and is moved to its
+// mount point when mounted, as its files appear there on a desktop.
+#include <string>
+#include <vector>
+
+#include "LinuxDrives.h"
+#include "TempFolder.h"
+
+class FakeSystemTree {
+public:
+    // The root file system on a fixed disk, the media folder empty.
+    FakeSystemTree();
+
+    // Canonical paths inside the tree, without a trailing separator.
+    std::string At(const std::string& relative) const { return root_ + "/" + relative; }
+    // Where the desktop mounts removable volumes (the user's media folder).
+    std::string Media() const { return At("media/user"); }
+    DriveSources Sources() const;
+
+    // A block device in sysfs at devices/<path>. The folders along the path
+    // are written "name@subsystem" where they belong to a bus; the last one
+    // is the device, with its removable flag (none for -1, as a partition).
+    void Device(const std::string& path, const std::string& devNumbers, int removable);
+    // The device at devices/<holder> is built on the one at devices/<slave>.
+    void Slave(const std::string& holder, const std::string& slave);
+
+    // A disk with these files and folders ("films/" is a folder), not mounted.
+    void MakeDisk(const std::string& disk, const std::vector<std::string>& entries = {});
+    // The disk's folder, wherever it is now.
+    std::string DiskFolder(const std::string& disk) const;
+    void Mount(const std::string& disk, const std::string& mountPoint, const std::string& devNumbers,
+               const std::string& source);
+    void Unmount(const std::string& mountPoint);
+
+private:
+    struct Entry {
+        int id;
+        std::string disk, mountPoint, devNumbers, source;
+    };
+    void WriteTable() const;
+
+    TempFolder dir_;
+    std::string root_;
+    std::vector<Entry> table_;
+    int nextId_ = 100;
+};
