@@ -29,7 +29,7 @@ DiskFolder::DiskFolder(Drives& drives, UiServices& ui, const std::string& folder
 void DiskFolder::RememberMounted()
 {
     known_.clear();
-    for (const MountedVolume& m : drives_.Mounts()) known_.insert(m.id);
+    for (const MountedVolume& m : drives_.Mounts()) known_.insert({m.id, m.mountPoint});
 }
 
 const std::string& DiskFolder::Locate()
@@ -42,7 +42,7 @@ const std::string& DiskFolder::Locate()
     if (volume_.mountPoint.empty()) {
         std::set<std::string> beside;
         for (const MountedVolume& m : mounts) {
-            if (known_.contains(m.id) || m.mountPoint == "/" || ParentOf(m.mountPoint) != ParentOf(place_.mountPoint))
+            if (known_.contains({m.id, m.mountPoint}) || m.mountPoint == "/" || ParentOf(m.mountPoint) != ParentOf(place_.mountPoint))
                 continue;
             beside.insert(m.mountPoint);
             volume_ = m;

@@ -8,6 +8,7 @@
 // same parent folder, with the same path inside it.
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Drives.h"
@@ -53,7 +54,9 @@ private:
     VolumePlace place_;            // where the folder is (or would be)
     std::string startMountPoint_;  // where it was given: there the folder keeps its own text
     MountedVolume volume_;         // the volume found last
-    std::set<int> known_;          // mounts that cannot be the next disk
+    // Mounts that cannot be the next disk, by number and mount point (the
+    // kernel gives the number of an unmounted volume to the next mount).
+    std::set<std::pair<int, std::string>> known_;
     std::vector<std::string> written_;
     bool announce_ = false;  // the next disk found is reported to the user
 };

@@ -11,9 +11,8 @@
 
 namespace {
 
-// The buses a USB stick and a SATA disk hang from.
-const std::string kUsb = "pci0000:00@pci/0000:00:14.0@pci/usb1@usb/1-1@usb/1-1:1.0@usb/host6@scsi/target6:0:0@scsi/6:0:0:0@scsi/block/";
-const std::string kSata = "pci0000:00@pci/0000:00:17.0@pci/ata1@ata/host0@scsi/target0:0:0@scsi/0:0:0:0@scsi/block/";
+const std::string& kUsb = kUsbDiskPath;
+const std::string& kSata = kSataDiskPath;
 
 struct Machine : ::testing::Test {
     FakeSystemTree tree;
@@ -80,6 +79,7 @@ struct NextDiskCase {
     const char* what;
     std::function<void(Machine&)> act;
     std::string found;  // below the media folder; empty: no disk
+    friend void PrintTo(const NextDiskCase& c, std::ostream* out) { *out << c.what; }
 };
 
 struct NextDisk : Machine, ::testing::WithParamInterface<NextDiskCase> {};

@@ -1,5 +1,6 @@
 #include "FakeSystemTree.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
@@ -95,7 +96,10 @@ void FakeSystemTree::Mount(const std::string& disk, const std::string& mountPoin
 {
     fs::create_directories(fs::path(mountPoint).parent_path());
     fs::rename(At("disks/" + disk), mountPoint);
-    table_.push_back({nextId_++, disk, mountPoint, devNumbers, source});
+    // As the kernel does, a new mount takes the lowest number free.
+    int id = 100;
+    while (std::any_of(table_.begin(), table_.end(), [id](const Entry& e) { return e.id == id; })) ++id;
+    table_.push_back({id, disk, mountPoint, devNumbers, source});
     WriteTable();
 }
 

@@ -10,6 +10,12 @@
 #include "LinuxDrives.h"
 #include "TempFolder.h"
 
+// The buses a USB disk and a SATA disk hang from, as paths for Device.
+inline const std::string kUsbDiskPath =
+    "pci0000:00@pci/0000:00:14.0@pci/usb1@usb/1-1@usb/1-1:1.0@usb/host6@scsi/target6:0:0@scsi/6:0:0:0@scsi/block/";
+inline const std::string kSataDiskPath =
+    "pci0000:00@pci/0000:00:17.0@pci/ata1@ata/host0@scsi/target0:0:0@scsi/0:0:0:0@scsi/block/";
+
 class FakeSystemTree {
 public:
     // The root file system on a fixed disk, the media folder empty.
@@ -46,5 +52,4 @@ private:
     TempFolder dir_;
     std::string root_;
     std::vector<Entry> table_;
-    int nextId_ = 100;
 };
