@@ -8,13 +8,8 @@
 
 namespace modCarver {
 
-// The root of the drive that holds the folder (its mount point); the empty
-// text when the folder is not there, which the free-space queries answer
-// with 0, as for a drive without a readable disk.
-std::string DriveRootText(Drives& drives, const std::string& folder);
-
 // The disk check after a piece: the drive's root can be listed and the
-// destination folder is still there, on the same mount as before.
+// destination folder is still there, on that mount.
 bool DestinationDiskPresent(Drives& drives, const std::string& folder, const std::string& driveRoot);
 
 }  // namespace modCarver

@@ -1,7 +1,6 @@
 #include "DiskPrompt.h"
 
 #include "CarverPlatform.h"
-#include "DestinationDrive.h"
 #include "DiskSpace.h"
 
 namespace modCarver {
@@ -13,14 +12,15 @@ std::string DiskSpaceQuestion()
            "処理を中止する「キャンセル」";
 }
 
-int EnsureDiskSpace(SplitterWindow& window, UiServices& ui, const std::string& destinationFolder,
-                    double splitSize)
+int EnsureDiskSpace(SplitterWindow& window, UiServices& ui, DiskFolder& destination, double splitSize)
 {
     Drives& drives = *Platform().drives;
     for (;;) {
-        // A folder that is not there measures 0, so a missing disk and a full
-        // one lead to the same question.
-        const double free = FreeBytesForPiece(DriveRootText(drives, destinationFolder));
+        // A drive with no disk in it, or a folder that is not there, measures
+        // 0, so a missing disk and a full one lead to the same question.
+        destination.Locate();
+        const std::string root = destination.Root();
+        const double free = root.empty() ? 0 : FreeBytesForPiece(root);
         if (free > 0 && free >= splitSize) return kDiskSpaceOk;
 
         switch (ui.MessageBox(DiskSpaceQuestion(), MsgButtons::YesNoCancel, MsgIcon::Warning, kDiskSpaceCaption)) {
@@ -36,6 +36,13 @@ int EnsureDiskSpace(SplitterWindow& window, UiServices& ui, const std::string& d
             break;
         }
     }
+}
+
+int EnsureDiskSpace(SplitterWindow& window, UiServices& ui, const std::string& destinationFolder,
+                    double splitSize)
+{
+    DiskFolder fixed(*Platform().drives, ui, destinationFolder, false);
+    return EnsureDiskSpace(window, ui, fixed, splitSize);
 }
 
 }  // namespace modCarver

@@ -3,6 +3,7 @@
 // a fresh disk was put in, format the disk, or give up.
 #include <string>
 
+#include "DiskFolder.h"
 #include "SplitterWindow.h"
 #include "UiServices.h"
 
@@ -19,7 +20,10 @@ inline constexpr const char* kFormatUnavailable = "ﾃﾞｨｽｸの初期化�
 
 // Returns kDiskSpaceOk once the destination's drive has at least splitSize
 // bytes free, kDiskSpaceCancelled when the user chose Cancel. Yes measures
-// again; No formats the drive of the folder box's text, then measures again.
+// again (on a removable drive: the disk in it now); No formats the drive of
+// the folder box's text, then measures again.
+int EnsureDiskSpace(SplitterWindow& window, UiServices& ui, DiskFolder& destination, double splitSize);
+// The same for a folder on a fixed drive.
 int EnsureDiskSpace(SplitterWindow& window, UiServices& ui, const std::string& destinationFolder,
                     double splitSize);
 

@@ -9,6 +9,7 @@
 #include "BlockPlan.h"
 #include "CarverPlatform.h"
 #include "DestinationDrive.h"
+#include "DiskFolder.h"
 #include "DiskPrompt.h"
 #include "DiskSpace.h"
 #include "FileTimeCopy.h"
@@ -57,6 +58,8 @@ private:
     Ending WritePiece(int64_t k, int64_t plannedBytes, bool untilSourceEnds);
     Ending CopyBlocks(int64_t k, int64_t plannedBytes, bool untilSourceEnds, int64_t& written);
     Ending DiskCheck();
+    Ending AskForDisk(int64_t k);
+    void UseFolderOnDisk();
     IoStatus CheckBeforeWriting();
     IoStatus WriteSetDescription();
     void StartPlan(double firstDiskFree);
@@ -77,13 +80,12 @@ private:
     const std::string source_;
     const std::string folder_;
     const double splitSize_;
-    const SplitSetNames names_;
+    SplitSetNames names_;  // in the folder on the present disk
 
     bool setDate_ = false;
     bool makeBatch_ = false;
     bool removable_ = false;
-    std::string rootAtStart_;
-    std::string root_;
+    std::optional<DiskFolder> disk_;
     PieceCounts counts_;
     std::optional<PiecePlan> plan_;
 
@@ -102,7 +104,7 @@ bool SplitRun::Run()
     makeBatch_ = window_.BatchMakeChecked();
 
     removable_ = drives_.IsRemovable(folder_);
-    rootAtStart_ = DriveRootText(drives_, folder_);
+    disk_.emplace(drives_, ui_, folder_, removable_);
     counts_ = ComputePieceCounts(FileLength(source_), splitSize_);
     const std::string range = PieceRangeText(counts_.pieceCount);
     window_.SetPieceRange(range);
@@ -129,6 +131,8 @@ bool SplitRun::Run()
     if (counts_.remainder > 0) {
         if (Ending end = FinalPiece(counts_.fullPieces + 1)) return *end;
     }
+    // A removable disk may be pulled as soon as the split is over.
+    if (IoStatus s = disk_->Flush(); !s) return Failed(s);
     return Completed();
 }
 
@@ -143,21 +147,20 @@ IoStatus SplitRun::CheckBeforeWriting()
         if (::stat(folder_.c_str(), &st) != 0) return IoStatus::FromErrno(errno);
         if (!S_ISDIR(st.st_mode)) return IoStatus::FromErrno(ENOTDIR);
     }
-    root_ = DriveRootText(drives_, folder_);
-    if (root_.empty()) root_ = rootAtStart_;
     return CheckSourceIsSpared(source_, names_, counts_.pieceCount, makeBatch_);
 }
 
 Ending SplitRun::FullPiece(int64_t k)
 {
-    if (removable_ && k > 1 && Ask(DiskQuestion(k)) == MsgAnswer::Cancel) return GaveUpBeforePiece();
-    if (EnsureDiskSpace(window_, ui_, folder_, splitSize_) != kDiskSpaceOk) return GaveUpBeforePiece();
+    if (Ending end = AskForDisk(k)) return end;
+    if (EnsureDiskSpace(window_, ui_, *disk_, splitSize_) != kDiskSpaceOk) return GaveUpBeforePiece();
+    UseFolderOnDisk();
     if (k == 1) {
         if (IoStatus s = WriteSetDescription(); !s) return Failed(s);
         DeleteExisting(names_.PiecePath(1));
         // Measured now, with the join-info and batch files on the disk and an
         // old piece 001 gone.
-        StartPlan(FreeBytesForPiece(DriveRootText(drives_, folder_)));
+        StartPlan(FreeBytesForPiece(disk_->Root()));
     } else {
         DeleteExisting(names_.PiecePath(static_cast<int32_t>(k)));
     }
@@ -166,13 +169,15 @@ Ending SplitRun::FullPiece(int64_t k)
 
 Ending SplitRun::FinalPiece(int64_t k)
 {
-    if (removable_ && k > 1 && Ask(DiskQuestion(k)) == MsgAnswer::Cancel) return GaveUpBeforePiece();
+    if (Ending end = AskForDisk(k)) return end;
     if (remaining_ == 0) remaining_ = sourceFile_.Length();
     clsPrivate& figure = PrivateInstance();
-    figure.DiskTotalSize(FreeBytesForPiece(folder_));
+    const std::string& folder = disk_->Locate();
+    figure.DiskTotalSize(folder.empty() ? 0 : FreeBytesForPiece(folder));
     if (figure.DiskTotalSize() < static_cast<double>(remaining_) &&
-        EnsureDiskSpace(window_, ui_, folder_, splitSize_) != kDiskSpaceOk)
+        EnsureDiskSpace(window_, ui_, *disk_, splitSize_) != kDiskSpaceOk)
         return GaveUpAtDiskCheck();
+    UseFolderOnDisk();
     if (k == 1) {
         if (IoStatus s = WriteSetDescription(); !s) return Failed(s);
         StartPlan(0);
@@ -180,6 +185,18 @@ Ending SplitRun::FinalPiece(int64_t k)
     DeleteExisting(names_.PiecePath(static_cast<int32_t>(k)));
     return WritePiece(k, plan_->PieceBytes(k), true);
 }
+
+Ending SplitRun::AskForDisk(int64_t k)
+{
+    if (!removable_ || k == 1) return kGoOn;
+    // What is on this disk reaches the device before the user may pull it.
+    if (IoStatus s = disk_->NextDisk(); !s) return Failed(s);
+    if (Ask(DiskQuestion(k)) == MsgAnswer::Cancel) return GaveUpBeforePiece();
+    return kGoOn;
+}
+
+// The disk found last (never none once its free space has been measured).
+void SplitRun::UseFolderOnDisk() { names_ = SplitSetNamesFor(source_, disk_->Current()); }
 
 void SplitRun::StartPlan(double firstDiskFree)
 {
@@ -195,9 +212,11 @@ IoStatus SplitRun::WriteSetDescription()
     DeleteExisting(joinInfo);
     if (IoStatus s = WriteJoinInfo(joinInfo, static_cast<int32_t>(counts_.pieceCount), names_.sourceName); !s)
         return s;
+    disk_->Written(joinInfo);
     if (setDate_) ApplyFileTimes(joinInfo);
-    if (makeBatch_) return WriteJoinBatch(window_, folder_, source_, static_cast<int32_t>(counts_.pieceCount));
-    return IoStatus::Success();
+    if (!makeBatch_) return IoStatus::Success();
+    disk_->Written(names_.BatchPath());
+    return WriteJoinBatch(window_, names_.folder, source_, static_cast<int32_t>(counts_.pieceCount));
 }
 
 Ending SplitRun::WritePiece(int64_t k, int64_t plannedBytes, bool untilSourceEnds)
@@ -209,6 +228,7 @@ Ending SplitRun::WritePiece(int64_t k, int64_t plannedBytes, bool untilSourceEnd
     // The last blocks reach the file when it is closed: a failure there is a
     // write failure like any other.
     if (IoStatus s = pieceFile_.Close(); !s) return Failed(s);
+    disk_->Written(path);
     if (setDate_) ApplyFileTimes(path);
     if (Ending end = DiskCheck()) return end;
     finishedBytes_ += written;
@@ -248,9 +268,9 @@ Ending SplitRun::DiskCheck()
 {
     window_.SetStatusText(kDiskCheckStatus);
     ui_.Yield();
-    while (!DestinationDiskPresent(drives_, folder_, root_)) {
+    while (!DestinationDiskPresent(drives_, disk_->Locate(), disk_->Root())) {
         if (Ask(kDiskRemoved) == MsgAnswer::Cancel) return GaveUpAtDiskCheck();
-        if (EnsureDiskSpace(window_, ui_, folder_, splitSize_) != kDiskSpaceOk) return GaveUpAtDiskCheck();
+        if (EnsureDiskSpace(window_, ui_, *disk_, splitSize_) != kDiskSpaceOk) return GaveUpAtDiskCheck();
     }
     return kGoOn;
 }

@@ -34,7 +34,7 @@ void JoinFiles(JoinerWindow& window, UiServices& ui, const std::string& joinInfo
 
     const std::string sourceFolder = WithBackslash(FolderOf(joinInfoPath));
     const std::string destination = WithBackslash(destinationFolder);
-    const bool removable = drives.IsRemovable(joinInfoPath);
+    DiskFolder source(drives, ui, sourceFolder, drives.IsRemovable(joinInfoPath));
     CancelRequested = false;
 
     // Only the last level; when that fails, creating the rebuilt file says why.
@@ -66,8 +66,8 @@ void JoinFiles(JoinerWindow& window, UiServices& ui, const std::string& joinInfo
     // A count that is never reached (000, or no digits) goes on asking for
     // pieces until the user cancels at the wrong-disk prompt.
     for (int32_t i = 1;; ++i) {
-        const std::string piecePath = set.PiecePath(i);
-        if (!WaitForPiece(ui, removable, i, piecePath)) {
+        const std::string piecePath = WaitForPiece(ui, source, i, set.PieceFileName(i));
+        if (piecePath.empty()) {
             // The progress box and status text keep showing the last piece.
             closeRebuilt();
             return;
@@ -91,13 +91,17 @@ void JoinFiles(JoinerWindow& window, UiServices& ui, const std::string& joinInfo
         ui.Yield();
 
         if (window.AfterDeleteChecked()) {
-            if (IoStatus s = DeleteJoinedFiles(rebuilt, set, i); !s) {
+            // The set's files on the disk this piece came from.
+            if (IoStatus s = DeleteJoinedFiles(rebuilt, SplitSetNamesFor(rebuiltPath, source.Current()), i); !s) {
                 IgnoreResult(rebuilt.Close());
                 return ShowFailure(window, ui, s);
             }
         }
         if (lastPiece) {
-            if (closeRebuilt()) ClearProgress(window);
+            if (!closeRebuilt()) return;
+            if (IoStatus s = SettleOnRemovableDrives(drives, source, rebuiltPath); !s)
+                return ShowFailure(window, ui, s);
+            ClearProgress(window);
             return;
         }
     }

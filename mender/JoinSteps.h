@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "DiskFolder.h"
+#include "Drives.h"
 #include "Files.h"
 #include "JoinerWindow.h"
 #include "SplitSet.h"
@@ -26,10 +28,15 @@ bool IsPlainFileName(const std::string& name);
 bool RebuiltFileIsOwnFile(const std::string& rebuiltPath, const std::string& joinInfoPath,
                           const SplitSetNames& set, int32_t count);
 
-// Waits until piece `index` is there: on a removable drive the user is asked to
-// insert its disk first (from piece 2 on); while the piece is missing the
-// wrong-disk prompt repeats. False when the user cancelled.
-bool WaitForPiece(UiServices& ui, bool removable, int32_t index, const std::string& piecePath);
+// Waits until piece `index` is there and returns its path, the empty text when
+// the user cancelled: on a removable drive the user is asked to insert its
+// disk first (from piece 2 on); while the piece is missing the wrong-disk
+// prompt repeats.
+std::string WaitForPiece(UiServices& ui, DiskFolder& source, int32_t index, const std::string& pieceName);
+
+// Before a join reports completion: a rebuilt file on a removable drive, and
+// the deletions on a removable source disk, are on the device.
+IoStatus SettleOnRemovableDrives(Drives& drives, DiskFolder& source, const std::string& rebuiltPath);
 
 enum class PieceEnd { Copied, Cancelled, Failed };
 

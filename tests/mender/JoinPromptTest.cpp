@@ -151,6 +151,8 @@ TEST(JoinPrompts, RemovabilityIsAskedOfTheJoinInfoFilesPath)
     FakeJoinerWindow window;
     FakeUiServices ui("Mender");
     modMender::JoinFiles(window, ui, set.joinInfoPath, dir / "out/", drives);
-    EXPECT_EQ(drives.asked, std::vector<std::string>{set.joinInfoPath});
+    // Then, at the end, the rebuilt file's: a removable drive must hold it
+    // before the join reports completion.
+    EXPECT_EQ(drives.asked, (std::vector<std::string>{set.joinInfoPath, dir / "out/movie.avi"}));
     EXPECT_EQ(ui.Texts(), std::vector<std::string>{kAskJoin});
 }
