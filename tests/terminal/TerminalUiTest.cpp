@@ -145,3 +145,21 @@ TEST(TerminalInterrupt, CtrlCDuringTheCopyRequestsCancellation)
     EXPECT_TRUE(ui.Interrupted());
     std::signal(SIGINT, SIG_DFL);
 }
+
+TEST(TerminalQuestions, DiskNotesStandOnLinesOfTheirOwnAroundTheQuestion)
+{
+    Console console("ok\n");
+    TerminalProgress progress(console.out, true);
+    TerminalUi ui(console.in, console.out, progress, false);
+    progress.Show();
+    progress.Redraw(true);
+    ui.DiskCanBeRemoved("/dev/sdb1");
+    EXPECT_EQ(ui.MessageBox("２ 枚目のﾃﾞｨｽｸをｾｯﾄして下さい", MsgButtons::OkCancel, MsgIcon::Warning), MsgAnswer::Ok);
+    ui.DiskFoundAt("/media/user/DISK2/films/");
+    const std::string out = console.Output();
+    const std::string notes = "\r\033[Kthe disk can be taken out: udisksctl unmount -b /dev/sdb1\n"
+                              "２ 枚目のﾃﾞｨｽｸをｾｯﾄして下さい [OK/Cancel] \n"
+                              "disk found at /media/user/DISK2/films/\n";
+    ASSERT_GE(out.size(), notes.size()) << out;
+    EXPECT_EQ(out.substr(out.size() - notes.size()), notes) << "the progress line is erased before the first note";
+}
