@@ -23,26 +23,17 @@ std::string Plain(const std::string& path)
 
 }  // namespace
 
-FakeSystemTree::FakeSystemTree()
+FakeSystemTree::FakeSystemTree() : root_(fs::canonical(dir_.Path()).string())
 {
-    char real[PATH_MAX];
-    if (!::realpath(dir_.Path().c_str(), real)) throw std::runtime_error("no temporary folder");
-    root_ = real;
-    for (const char* folder : {"sys/dev/block", "sys/class/block", "sys/bus", "media/user", "disks"})
-        fs::create_directories(At(folder));
+    for (const char* folder : {"sys/dev/block", "media/user", "disks"}) fs::create_directories(At(folder));
     Device("virtual/block/vda", "254:0", 0);
+    Device(kUsbDiskPath + "sdb", "8:16", 0);  // many USB disks say removable 0
+    Device(kUsbDiskPath + "sdb/sdb1", "8:17", -1);
     table_.push_back({1, "", "/", "254:0", "/dev/vda"});
     WriteTable();
 }
 
-DriveSources FakeSystemTree::Sources() const
-{
-    DriveSources sources;
-    sources.mountInfo = At("mountinfo");
-    sources.sysfs = At("sys");
-    sources.mediaFolders = {Media()};
-    return sources;
-}
+DriveSources FakeSystemTree::Sources() const { return {At("mountinfo"), At("sys"), {At("media/user")}}; }
 
 void FakeSystemTree::Device(const std::string& path, const std::string& devNumbers, int removable)
 {
@@ -53,35 +44,23 @@ void FakeSystemTree::Device(const std::string& path, const std::string& devNumbe
         const size_t at = name.find('@');
         folder += "/" + name.substr(0, at);
         fs::create_directories(folder);
-        if (at != std::string::npos && !fs::is_symlink(folder + "/subsystem")) {
-            const std::string bus = At("sys/bus/" + name.substr(at + 1));
-            fs::create_directories(bus);
-            fs::create_directory_symlink(bus, folder + "/subsystem");
-        }
+        if (at != std::string::npos && !fs::is_symlink(folder + "/subsystem"))
+            fs::create_directory_symlink(At("sys/bus/" + name.substr(at + 1)), folder + "/subsystem");
     }
     if (removable >= 0) std::ofstream(folder + "/removable") << removable << "\n";
     fs::create_directory_symlink(folder, At("sys/dev/block/" + devNumbers));
-    fs::create_directory_symlink(folder, At("sys/class/block/" + fs::path(folder).filename().string()));
 }
 
 void FakeSystemTree::Slave(const std::string& holder, const std::string& slave)
 {
     const std::string slaves = At("sys/devices/" + Plain(holder) + "/slaves");
     fs::create_directories(slaves);
-    const std::string target = At("sys/devices/" + Plain(slave));
-    fs::create_directory_symlink(target, slaves + "/" + fs::path(target).filename().string());
+    fs::create_directory_symlink(At("sys/devices/" + Plain(slave)), slaves + "/" + fs::path(slave).filename().string());
 }
 
-void FakeSystemTree::MakeDisk(const std::string& disk, const std::vector<std::string>& entries)
+void FakeSystemTree::MakeDisk(const std::string& disk, const std::string& folder)
 {
-    const std::string folder = At("disks/" + disk);
-    fs::create_directories(folder);
-    for (const std::string& e : entries) {
-        if (e.back() == '/')
-            fs::create_directories(folder + "/" + e);
-        else
-            WriteBytes(folder + "/" + e, e);
-    }
+    fs::create_directories(At("disks/" + disk + "/" + folder));
 }
 
 std::string FakeSystemTree::DiskFolder(const std::string& disk) const
@@ -105,21 +84,17 @@ void FakeSystemTree::Mount(const std::string& disk, const std::string& mountPoin
 
 void FakeSystemTree::Unmount(const std::string& mountPoint)
 {
-    for (auto it = table_.begin(); it != table_.end(); ++it) {
-        if (it->mountPoint != mountPoint) continue;
-        // As the desktop does, the mount point goes with the volume.
-        fs::rename(mountPoint, At("disks/" + it->disk));
-        table_.erase(it);
-        WriteTable();
-        return;
-    }
-    throw std::runtime_error("not mounted: " + mountPoint);
+    const auto it = std::find_if(table_.begin(), table_.end(), [&](const Entry& e) { return e.mountPoint == mountPoint; });
+    if (it == table_.end()) throw std::runtime_error("not mounted: " + mountPoint);
+    // As the desktop does, the mount point goes with the volume.
+    fs::rename(mountPoint, At("disks/" + it->disk));
+    table_.erase(it);
+    WriteTable();
 }
 
 void FakeSystemTree::WriteTable() const
 {
     std::ofstream out(At("mountinfo"));
     for (const Entry& e : table_)
-        out << e.id << " 1 " << e.devNumbers << " / " << e.mountPoint << " rw,relatime - "
-            << (e.source.rfind("/dev/", 0) == 0 ? "vfat " : "tmpfs ") << e.source << " rw\n";
+        out << e.id << " 1 " << e.devNumbers << " / " << e.mountPoint << " rw - vfat " << e.source << " rw\n";
 }

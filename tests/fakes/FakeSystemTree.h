@@ -1,9 +1,8 @@
 #pragma once
-// A machine's mounts and block devices as files a test can change: a
-// mountinfo file, a sysfs tree and a media folder, all in a temporary folder,
-// for the Linux drives (LinuxDrivesOver). The volumes are real folders: a
-// disk that is not mounted waits in a folder of its own and is moved to its
-// mount point when mounted, as its files appear there on a desktop.
+// A machine's mounts and block devices as files a test can change, for the
+// Linux drives (LinuxDrivesOver): a mountinfo file, a sysfs tree and a media
+// folder in a temporary folder. A volume is a real folder: a disk that is not
+// mounted waits in disks/NAME and is moved to its mount point when mounted.
 #include <string>
 #include <vector>
 
@@ -18,28 +17,29 @@ inline const std::string kSataDiskPath =
 
 class FakeSystemTree {
 public:
-    // The root file system on a fixed disk, the media folder empty.
+    // The root file system on a fixed disk; a USB disk sdb with partition
+    // sdb1 (8:17) plugged in but not mounted; the media folder empty.
     FakeSystemTree();
 
-    // Canonical paths inside the tree, without a trailing separator.
+    // Canonical paths inside the tree.
     std::string At(const std::string& relative) const { return root_ + "/" + relative; }
-    // Where the desktop mounts removable volumes (the user's media folder).
-    std::string Media() const { return At("media/user"); }
+    // Where the desktop mounts removable volumes: media/user.
+    std::string Media(const std::string& name) const { return At("media/user/" + name); }
     DriveSources Sources() const;
 
-    // A block device in sysfs at devices/<path>. The folders along the path
-    // are written "name@subsystem" where they belong to a bus; the last one
-    // is the device, with its removable flag (none for -1, as a partition).
+    // A block device in sysfs at devices/PATH. The folders along the path are
+    // written "name@subsystem" where they belong to a bus; the last one is the
+    // device, with its removable flag (none for -1, as a partition).
     void Device(const std::string& path, const std::string& devNumbers, int removable);
-    // The device at devices/<holder> is built on the one at devices/<slave>.
+    // The device at devices/HOLDER is built on the one at devices/SLAVE.
     void Slave(const std::string& holder, const std::string& slave);
 
-    // A disk with these files and folders ("films/" is a folder), not mounted.
-    void MakeDisk(const std::string& disk, const std::vector<std::string>& entries = {});
+    // A disk not mounted, holding an empty folder (none when empty).
+    void MakeDisk(const std::string& disk, const std::string& folder = "films");
     // The disk's folder, wherever it is now.
     std::string DiskFolder(const std::string& disk) const;
-    void Mount(const std::string& disk, const std::string& mountPoint, const std::string& devNumbers,
-               const std::string& source);
+    void Mount(const std::string& disk, const std::string& mountPoint, const std::string& devNumbers = "8:17",
+               const std::string& source = "/dev/sdb1");
     void Unmount(const std::string& mountPoint);
 
 private:
