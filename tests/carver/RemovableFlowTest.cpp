@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "DiskPrompt.h"
 #include "SplitTestSupport.h"
 
@@ -83,6 +85,50 @@ TEST_F(RemovableRun, TheDiskCheckWantsTheFolderBackOnTheSameMount)
     };
     ASSERT_TRUE(Split(1421000));
     EXPECT_EQ(ui.Texts(), (Files{kConfirm3, kDisk1, kRemoved, kRemoved, kDisk2, kDisk3}));
+}
+
+// Each disk is a volume of its own, found by the volume rule over the fake's
+// mount table.
+TEST_F(RemovableRun, NoDiskAtTheStartIsAskedForAndFoundWhereItIsMounted)
+{
+    MakeSource(1000);
+    const std::string stick = dest / "STICK";
+    platform.drives.root = stick;
+    platform.drives.mounts = {};
+    ui.onQuestion = [&](const FakeUiServices::Question& q) {
+        if (q.text != kDisk1) return;
+        std::filesystem::create_directories(stick + "/films");
+        platform.drives.mounts = {{7, stick, "/dev/sdb1", true}};
+    };
+    ASSERT_TRUE(modCarver::SplitFile(window, ui, source, stick + "/films/", 1421000));
+    EXPECT_EQ(ui.log, (Files{"分割数は *.001 の １ です", kDisk1, "found " + stick + "/films/"}));
+    EXPECT_EQ(ReadBytes(stick + "/films/movie.001"), content);
+}
+
+TEST_F(RemovableRun, AMissingFolderOnAMountedDiskEndsWithTheFailureMessage)
+{
+    const std::string failure = std::string(modCarver::kSplitFailed) + "\r\n" + std::strerror(ENOENT);
+    // Disk 1 lacks the folder; or disk 1 has it and disk 2, under a new label, does not.
+    for (const bool firstHasFolder : {false, true}) {
+        SCOPED_TRACE(firstHasFolder);
+        const std::string disk1 = dest / ("DISK1-" + std::to_string(firstHasFolder));
+        const std::string disk2 = dest / ("DISK2-" + std::to_string(firstHasFolder));
+        std::filesystem::create_directories(firstHasFolder ? disk1 + "/films" : disk1);
+        std::filesystem::create_directories(disk2);
+        platform.drives.root = disk1;
+        platform.drives.mounts = {{7, disk1, "/dev/sdb1", true}};
+        FakeSplitterWindow shown;
+        FakeUiServices asked;
+        asked.onQuestion = [&](const FakeUiServices::Question& q) {
+            // The kernel gives the new volume the number of the one it replaced.
+            if (q.text == kDisk2) platform.drives.mounts = {{7, disk2, "/dev/sdb1", true}};
+        };
+        EXPECT_FALSE(modCarver::SplitFile(shown, asked, source, disk1 + "/films/", 1421000));
+        Files log{kConfirm3, kDisk1};
+        if (firstHasFolder) log.insert(log.end(), {"unmount /dev/sdb1", kDisk2, "found " + disk2 + "/films/"});
+        log.push_back(failure);
+        EXPECT_EQ(asked.log, log);
+    }
 }
 
 // Where the user gives up, and what that leaves on the window and the disk.
