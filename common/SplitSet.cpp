@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "BoxText.h"
 #include "CodePage.h"
 #include "NumberFormat.h"
 #include "Paths.h"
@@ -45,10 +46,9 @@ IoStatus WriteJoinInfo(const std::string& path, int32_t count, const std::string
 {
     TextFileWriter file;
     if (IoStatus s = file.Create(path); !s) return s;
-    IgnoreResult(file.WriteLine(PieceCountLine(count)));
-    IgnoreResult(file.WriteLine(sourceName));
-    IgnoreResult(file.Close());
-    return IoStatus::Success();
+    if (IoStatus s = file.WriteLine(PieceCountLine(count)); !s) return s;
+    if (IoStatus s = file.WriteLine(sourceName); !s) return s;
+    return file.Close();
 }
 
 IoStatus ReadJoinInfo(const std::string& path, JoinInfo& info)
@@ -59,6 +59,18 @@ IoStatus ReadJoinInfo(const std::string& path, JoinInfo& info)
     if (IoStatus s = file.ReadLine(line1); !s) return s;
     if (IoStatus s = file.ReadLine(line2); !s) return s;
     info.count = PieceCountFromLine(line1);
+    info.countLine = line1;
     info.sourceName = line2;
     return IoStatus::Success();
+}
+
+std::optional<int32_t> ValidPieceCount(const std::string& line1)
+{
+    const std::string digits = TrimSpaces(line1);
+    // Nine digits at most: a count a set can have, and no overflow.
+    if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    const int32_t count = PieceCountFromLine(digits);
+    if (count < 1) return std::nullopt;
+    return count;
 }

@@ -4,19 +4,22 @@
 
 namespace modMender {
 
-bool WaitForPiece(UiServices& ui, bool removable, int32_t index, const std::string& piecePath)
+PieceWait WaitForPiece(JoinerWindow& window, UiServices& ui, bool removable, int32_t index,
+                       const std::string& piecePath)
 {
     if (removable && index > 1) {
         const std::string text = FullWidthDigits(index) + " 枚目のﾃﾞｨｽｸをｾｯﾄして下さい";
-        if (ui.MessageBox(text, MsgButtons::OkCancel, MsgIcon::Warning) != MsgAnswer::Ok) return false;
+        if (ui.MessageBox(text, MsgButtons::OkCancel, MsgIcon::Warning) != MsgAnswer::Ok) return PieceWait::Cancelled;
     }
     // Only the presence of the name counts. A drive without a readable medium
     // finds nothing either, so it lands here too, for every piece.
-    while (!FileExists(piecePath)) {
+    for (;;) {
+        if (FileExists(piecePath)) return PieceWait::Present;
+        if (IsNonRegularEntry(piecePath)) return PieceWait::NotRegular;
+        if (!removable) window.PieceMissing(piecePath);
         const std::string text = "ﾃﾞｨｽｸが違います　" + FullWidthDigits(index) + " 番のﾃﾞｨｽｸをｾｯﾄして下さい";
-        if (ui.MessageBox(text, MsgButtons::OkCancel, MsgIcon::Warning) != MsgAnswer::Ok) return false;
+        if (ui.MessageBox(text, MsgButtons::OkCancel, MsgIcon::Warning) != MsgAnswer::Ok) return PieceWait::Cancelled;
     }
-    return true;
 }
 
 }  // namespace modMender

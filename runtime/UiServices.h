@@ -3,7 +3,8 @@
 // message box, a yield to pending window events and the warning beep.
 #include <string>
 
-enum class MsgButtons { Ok, OkCancel, YesNoCancel };
+// YesNo: はい and いいえ, with いいえ the default.
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MsgIcon { Warning, Stop };
 enum class MsgAnswer { Ok, Cancel, Yes, No };
 

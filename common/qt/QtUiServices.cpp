@@ -33,13 +33,18 @@ MsgAnswer QtUiServices::MessageBox(const std::string& text, MsgButtons buttons, 
         ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
         cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
         break;
+    case MsgButtons::YesNo:
+        yes = box.addButton(QStringLiteral("はい"), QMessageBox::YesRole);
+        no = box.addButton(QStringLiteral("いいえ"), QMessageBox::NoRole);
+        box.setEscapeButton(no);
+        break;
     case MsgButtons::YesNoCancel:
         yes = box.addButton(QStringLiteral("はい"), QMessageBox::YesRole);
         no = box.addButton(QStringLiteral("いいえ"), QMessageBox::NoRole);
         cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
         break;
     }
-    box.setDefaultButton(ok ? ok : yes);
+    box.setDefaultButton(ok ? ok : buttons == MsgButtons::YesNo ? no : yes);
     if (cancel) box.setEscapeButton(cancel);
     box.exec();
 

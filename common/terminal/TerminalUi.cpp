@@ -39,6 +39,7 @@ const char* Choices(MsgButtons b)
     switch (b) {
     case MsgButtons::Ok: return "[OK]";
     case MsgButtons::OkCancel: return "[OK/Cancel]";
+    case MsgButtons::YesNo: return "[Yes/No]";
     case MsgButtons::YesNoCancel: return "[Yes/No/Cancel]";
     }
     return "";
@@ -106,7 +107,7 @@ void TerminalProgress::Redraw(bool force)
 bool ParseAnswer(const std::string& line, MsgButtons buttons, MsgAnswer& answer)
 {
     const std::string word = Lower(Trim(line));
-    const bool yesNo = buttons == MsgButtons::YesNoCancel;
+    const bool yesNo = buttons == MsgButtons::YesNoCancel || buttons == MsgButtons::YesNo;
     if (word.empty() || word == "ok" || word == "o" || word == "yes" || word == "y") {
         answer = yesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
         return true;

@@ -2,6 +2,7 @@
 #include <clocale>
 #include <cstdio>
 #include <unistd.h>
+#include <vector>
 
 #include "DriveKindOverride.h"
 #include "MenderCliOptions.h"
@@ -21,7 +22,29 @@ public:
     std::string KetugoFileNameText() override { return options_.joinInfo; }
     void SetAfterFileNameText(const std::string&) override {}
 
+    void PieceMissing(const std::string& piecePath) override
+    {
+        progress_.Hide();
+        std::fprintf(stderr, "mender-cli: %s: missing\n", piecePath.c_str());
+    }
+    void DeletionFailed(const std::string& path, const std::string& reason) override
+    {
+        failedDeletions_.push_back(path + ": " + reason);
+    }
+    void JoinStopped(int32_t joined, int32_t count, const std::string& rebuiltPath) override
+    {
+        progress_.Hide();
+        std::fprintf(stderr, "mender-cli: %d of %d pieces joined into %s\n", joined, count, rebuiltPath.c_str());
+    }
+    // Deletions that failed are told once the run is over.
+    void ReportFailedDeletions() const
+    {
+        for (const std::string& line : failedDeletions_)
+            std::fprintf(stderr, "mender-cli: not deleted: %s\n", line.c_str());
+    }
+
 private:
+    std::vector<std::string> failedDeletions_;
     TerminalProgress& progress_;
     const MenderCliOptions& options_;
 };
@@ -53,5 +76,6 @@ int main(int argc, char** argv)
     modMender::JoinFiles(window, ui, options->joinInfo, options->folder, drives);
 
     progress.Hide();
+    window.ReportFailedDeletions();
     return ExitStatusOf(ui);
 }
