@@ -22,6 +22,12 @@ public:
     bool SetDateChecked() override { return options_.setDate; }
     bool BatchMakeChecked() override { return options_.batch; }
     std::string ToFolderText() override { return options_.folder; }
+    void SplitStopped(int64_t written, int64_t count, const std::string& folder) override
+    {
+        progress_.Hide();
+        std::fprintf(stderr, "carver-cli: %lld of %lld pieces written to %s\n", static_cast<long long>(written),
+                     static_cast<long long>(count), folder.c_str());
+    }
 
 private:
     TerminalProgress& progress_;
