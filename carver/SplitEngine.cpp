@@ -307,7 +307,7 @@ bool SplitRun::Failed(const IoStatus& status)
     window_.SetPieceRange("");
     window_.SetStatusText("");
     ui_.Yield();
-    ui_.MessageBox(std::string(kSplitFailed) + kCrLf + status.Description(), MsgButtons::Ok, MsgIcon::Stop);
+    ui_.ShowFailure(kSplitFailed, status);
     return false;
 }
 

@@ -21,8 +21,7 @@ void ClearProgress(JoinerWindow& window)
 void ShowFailure(JoinerWindow& window, UiServices& ui, const IoStatus& cause)
 {
     ClearProgress(window);
-    ui.MessageBox(std::string("ﾌｧｲﾙ連結失敗　原因を調査後再度実行してください") + kCrLf + cause.Description(),
-                  MsgButtons::Ok, MsgIcon::Stop);
+    ui.ShowFailure("ﾌｧｲﾙ連結失敗　原因を調査後再度実行してください", cause);
 }
 
 }  // namespace

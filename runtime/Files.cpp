@@ -77,8 +77,8 @@ std::string StoredNameOf(const std::string& path)
 
 IoStatus DeleteFile(const std::string& path)
 {
-    if (IsReadOnly(path)) return IoStatus::FromErrno(EACCES);
-    if (::unlink(path.c_str()) != 0) return IoStatus::FromErrno(errno);
+    if (IsReadOnly(path)) return IoStatus::FromErrno(EACCES).About(path);
+    if (::unlink(path.c_str()) != 0) return IoStatus::FromErrno(errno).About(path);
     return IoStatus::Success();
 }
 
@@ -86,7 +86,7 @@ IoStatus CreateFolder(const std::string& path)
 {
     std::string p = path;
     while (p.size() > 1 && p.back() == '/') p.pop_back();
-    if (::mkdir(p.c_str(), 0777) != 0) return IoStatus::FromErrno(errno);
+    if (::mkdir(p.c_str(), 0777) != 0) return IoStatus::FromErrno(errno).About(p);
     return IoStatus::Success();
 }
 
@@ -113,6 +113,14 @@ BinaryReader::~BinaryReader() { Close(); }
 
 IoStatus BinaryReader::Open(const std::string& path)
 {
+    path_ = path;
+    return DoOpen(path).About(path);
+}
+
+IoStatus BinaryReader::Read(std::span<char> block) { return DoRead(block).About(path_); }
+
+IoStatus BinaryReader::DoOpen(const std::string& path)
+{
     Close();
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return IoStatus::FromErrno(errno);
@@ -131,7 +139,7 @@ IoStatus BinaryReader::Open(const std::string& path)
     return IoStatus::Success();
 }
 
-IoStatus BinaryReader::Read(std::span<char> block)
+IoStatus BinaryReader::DoRead(std::span<char> block)
 {
     if (fd_ < 0) return IoStatus::FromErrno(EBADF);
     size_t done = 0;
@@ -188,6 +196,18 @@ BinaryWriter::~BinaryWriter() { IgnoreResult(Close()); }
 
 IoStatus BinaryWriter::Create(const std::string& path)
 {
+    path_ = path;
+    return DoCreate(path).About(path);
+}
+
+IoStatus BinaryWriter::Write(std::span<const char> block) { return DoWrite(block).About(path_); }
+
+IoStatus BinaryWriter::Sync() { return DoSync().About(path_); }
+
+IoStatus BinaryWriter::Close() { return DoClose().About(path_); }
+
+IoStatus BinaryWriter::DoCreate(const std::string& path)
+{
     IgnoreResult(Close());
     if (IsReadOnly(path)) return IoStatus::FromErrno(EACCES);
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
@@ -207,7 +227,7 @@ IoStatus BinaryWriter::FlushBuffer()
     return s;
 }
 
-IoStatus BinaryWriter::Write(std::span<const char> block)
+IoStatus BinaryWriter::DoWrite(std::span<const char> block)
 {
     if (fd_ < 0) return IoStatus::FromErrno(EBADF);
     if (used_ + block.size() > kFileBufferSize) {
@@ -224,7 +244,7 @@ IoStatus BinaryWriter::Write(std::span<const char> block)
     return IoStatus::Success();
 }
 
-IoStatus BinaryWriter::Sync()
+IoStatus BinaryWriter::DoSync()
 {
     if (fd_ < 0) return IoStatus::FromErrno(EBADF);
     if (IoStatus s = FlushBuffer(); !s) return s;
@@ -232,7 +252,7 @@ IoStatus BinaryWriter::Sync()
     return IoStatus::Success();
 }
 
-IoStatus BinaryWriter::Close()
+IoStatus BinaryWriter::DoClose()
 {
     if (fd_ < 0) return IoStatus::Success();
     IoStatus s = FlushBuffer();
@@ -259,6 +279,7 @@ IoStatus TextFileReader::Open(const std::string& path)
     open_ = false;
     content_.clear();
     pos_ = 0;
+    path_ = path;
     BinaryReader reader;
     if (IoStatus s = reader.Open(path); !s) return s;
     // The engines read only the first lines of small text files; a cap keeps a
@@ -271,7 +292,9 @@ IoStatus TextFileReader::Open(const std::string& path)
     return IoStatus::Success();
 }
 
-IoStatus TextFileReader::ReadLine(std::string& utf8)
+IoStatus TextFileReader::ReadLine(std::string& utf8) { return DoReadLine(utf8).About(path_); }
+
+IoStatus TextFileReader::DoReadLine(std::string& utf8)
 {
     if (!open_) return IoStatus::FromErrno(EBADF);
     if (pos_ >= content_.size()) return IoStatus::Failure("input past end of file");

@@ -36,17 +36,11 @@ int main(int argc, char** argv)
     std::string error;
     const auto options = ParseCarverCli(std::vector<std::string>(argv + 1, argv + argc), error);
     if (!options) return UsageError("carver-cli", error, kCarverCliUsage);
-    if (options->common.help) {
-        std::fputs(kCarverCliUsage, stdout);
-        return 0;
-    }
-    if (options->common.version) {
-        std::printf("carver-cli %s\n", CARVER_VERSION);
-        return 0;
-    }
+    if (AnswerHelpOrVersion(options->common, "carver-cli", kCarverCliUsage)) return 0;
 
-    TerminalProgress progress(stderr, ::isatty(STDERR_FILENO) == 1);
-    TerminalUi ui(stdin, stderr, progress, options->common.yes);
+    const SharedCliOptions& common = options->common;
+    TerminalProgress progress(stderr, ::isatty(STDERR_FILENO) == 1 && !common.quiet);
+    TerminalUi ui(stdin, stderr, progress, {"carver-cli", common.yes, common.force, common.quiet});
     ui.onInterrupt = [] { modCarver::CancelRequested = true; };
     TerminalUi::InstallInterruptHandler();
     TerminalSplitterWindow window(progress, *options);

@@ -5,18 +5,57 @@
 
 TEST(CarverCliSizes, PresetsCustomKilobytesAndBytes)
 {
-    EXPECT_EQ(SplitSizeFromWord("1.44MB"), 1421000);
-    EXPECT_EQ(SplitSizeFromWord("1.25MB"), 1220000);
-    EXPECT_EQ(SplitSizeFromWord("640KB"), 634000);
-    EXPECT_EQ(SplitSizeFromWord("720KB"), 713000);
-    EXPECT_EQ(SplitSizeFromWord("100MB"), 95000000);
-    EXPECT_EQ(SplitSizeFromWord("128MB"), 100000000);
-    EXPECT_EQ(SplitSizeFromWord("230MB"), 227000000);
-    EXPECT_EQ(SplitSizeFromWord("640MB"), 628000000);
-    EXPECT_EQ(SplitSizeFromWord("1500KB"), 1500000);
-    EXPECT_EQ(SplitSizeFromWord("4096"), 4096);
-    for (const char* bad : {"0", "0KB", "-5", "-5KB", "abc", "2MB", "KB", "1.5KB", "12.6", "", "1e6", "99999999999999999"})
+    const std::pair<const char*, double> sizes[] = {
+        // The window's presets, also where a suffix would read them otherwise.
+        {"1.44MB", 1421000}, {"1.25MB", 1220000}, {"640KB", 634000}, {"720KB", 713000},
+        {"100MB", 95000000}, {"128MB", 100000000}, {"230MB", 227000000}, {"640MB", 628000000},
+        // Bytes, and the multipliers of GNU split.
+        {"4096", 4096}, {"1500KB", 1500000}, {"2MB", 2000000}, {"10kB", 10000},
+        {"10K", 10240}, {"10k", 10240}, {"10KiB", 10240}, {"3M", 3145728}, {"3m", 3145728}, {"3MiB", 3145728},
+        {"2G", 2147483648.0}, {"2GiB", 2147483648.0}, {"2GB", 2000000000}, {"0010K", 10240},
+        {"9007199254740992", 9007199254740992.0}, {"8388608G", 9007199254740992.0},
+    };
+    for (const auto& [word, bytes] : sizes) EXPECT_EQ(SplitSizeFromWord(word), bytes) << word;
+    for (const char* bad : {"0", "0KB", "0M", "-5", "-5KB", "+5", "abc", "KB", "M", "1.5KB", "1.5M", "12.6", "", "1e6",
+                            "10 K", " 10", "10Kb", "10kb", "10g", "10gB", "10T", "10KiBB", "1.44mb",
+                            "99999999999999999", "9007199254740993", "8388609G", "99999999999999999999999G"})
         EXPECT_FALSE(SplitSizeFromWord(bad)) << bad;
+}
+
+// Every form getopt_long knows, each parsed in the same process one after the
+// other (so each starts from a clean parser).
+TEST(CarverCliOptions, TheFormsOfTheCommandLine)
+{
+    struct Case {
+        std::vector<std::string> args;
+        double size;
+        bool batch, yes, force, quiet, checksum;
+    };
+    const Case cases[] = {
+        {{"-by", "-s10MB", "a", "b"}, 10000000, true, true, false, false, true},
+        {{"-bys", "10M", "a", "b"}, 10485760, true, true, false, false, true},
+        {{"--size=10K", "a", "b"}, 10240, false, false, false, false, true},
+        {{"--size", "10KiB", "a", "b"}, 10240, false, false, false, false, true},
+        {{"--si=640MB", "--bat", "--for", "a", "b"}, 628000000, true, false, true, false, true},
+        {{"a", "-q", "b", "--no-checksum", "-s", "100MB"}, 95000000, false, false, false, true, false},
+        {{"--quiet", "--yes", "--no", "--force", "a", "b"}, 1421000, false, true, true, true, false},
+        {{"-qy", "--", "a", "b"}, 1421000, false, true, false, true, true},
+    };
+    for (const Case& c : cases) {
+        std::string error;
+        std::string what;
+        for (const auto& a : c.args) what += a + " ";
+        const auto o = ParseCarverCli(c.args, error);
+        ASSERT_TRUE(o) << what << error;
+        EXPECT_EQ(o->splitSize, c.size) << what;
+        EXPECT_EQ(o->batch, c.batch) << what;
+        EXPECT_EQ(o->common.yes, c.yes) << what;
+        EXPECT_EQ(o->common.force, c.force) << what;
+        EXPECT_EQ(o->common.quiet, c.quiet) << what;
+        EXPECT_EQ(o->writeManifest, c.checksum) << what;
+        EXPECT_EQ(o->source, "a") << what;
+        EXPECT_EQ(o->folder, "b") << what;
+    }
 }
 
 TEST(CarverCliOptions, FlagsOperandsAndUsageErrors)
@@ -44,10 +83,25 @@ TEST(CarverCliOptions, FlagsOperandsAndUsageErrors)
 
     for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
              {"a"}, {"a", "b", "c"}, {"-s", "0", "a", "b"}, {"-x", "a", "b"}, {"a", "b", "-s"},
-             {"--removable", "--fixed", "a", "b"}}) {
+             {"--removable", "--fixed", "a", "b"}, {"-s", "1.5M", "a", "b"}, {"--batch=1", "a", "b"}}) {
         error.clear();
         EXPECT_FALSE(ParseCarverCli(bad, error));
         EXPECT_FALSE(error.empty());
+    }
+    // The reasons name what was wrong.
+    const std::pair<std::vector<std::string>, std::string> reasons[] = {
+        {{"--s", "a", "b"}, "ambiguous option: --s (--size, --set-date)"},
+        {{"--f", "a", "b"}, "ambiguous option: --f (--force, --fixed)"},
+        {{"--bogus", "a", "b"}, "unknown option: --bogus"},
+        {{"-bx", "a", "b"}, "unknown option: -x"},
+        {{"a", "b", "--size"}, "option --size needs an argument"},
+        {{"-s", "-5", "a", "b"}, "not a valid size: '-5'"},
+        {{"--yes=1", "a", "b"}, "option --yes takes no argument"},
+    };
+    for (const auto& [args, reason] : reasons) {
+        error.clear();
+        EXPECT_FALSE(ParseCarverCli(args, error));
+        EXPECT_EQ(error, reason);
     }
     EXPECT_TRUE(ParseCarverCli({"--help"}, error)->common.help);
     EXPECT_TRUE(ParseCarverCli({"--version"}, error)->common.version);
@@ -62,8 +116,17 @@ TEST(MenderCliOptions, FlagsOperandsAndUsageErrors)
     EXPECT_EQ(o->common.removable, false);
     EXPECT_EQ(o->joinInfo, "x.000");
     EXPECT_EQ(o->folder, "out");
-    for (const std::vector<std::string>& bad :
-         std::vector<std::vector<std::string>>{{}, {"x.000"}, {"a", "b", "c"}, {"--size", "a", "b"}}) {
+    o = ParseMenderCli({"x.000", "-dyq", "--rem", "out", "--forc"}, error);
+    ASSERT_TRUE(o) << error;
+    EXPECT_TRUE(o->deleteAsItGoes && o->common.yes && o->common.quiet && o->common.force);
+    EXPECT_EQ(o->common.removable, true);
+    EXPECT_EQ(o->joinInfo, "x.000");
+    EXPECT_EQ(o->folder, "out");
+    o = ParseMenderCli({"x.000", "out"}, error);
+    ASSERT_TRUE(o) << error;
+    EXPECT_FALSE(o->deleteAsItGoes || o->common.yes || o->common.quiet || o->common.force);
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+             {}, {"x.000"}, {"a", "b", "c"}, {"--size", "a", "b"}, {"-b", "a", "b"}}) {
         error.clear();
         EXPECT_FALSE(ParseMenderCli(bad, error));
         EXPECT_FALSE(error.empty());
