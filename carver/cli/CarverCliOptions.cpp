@@ -41,11 +41,12 @@ struct Multiplier {
 
 // The suffixes GNU split takes: K, M, G and their iB forms count in 1024s,
 // their B forms in 1000s; k and m are lower-case spellings of K and M.
+constexpr uint64_t kKi = 1024, kMi = kKi * 1024, kGi = kMi * 1024;
 constexpr Multiplier kMultipliers[] = {
     {"", 1},
-    {"K", 1024},       {"k", 1024},       {"KiB", 1024},       {"kiB", 1024},       {"KB", 1000},       {"kB", 1000},
-    {"M", 1024 * 1024}, {"m", 1024 * 1024}, {"MiB", 1024 * 1024}, {"miB", 1024 * 1024}, {"MB", 1000 * 1000},
-    {"mB", 1000 * 1000}, {"G", 1024 * 1024 * 1024}, {"GiB", 1024 * 1024 * 1024}, {"GB", 1000 * 1000 * 1000},
+    {"K", kKi}, {"k", kKi}, {"KiB", kKi}, {"kiB", kKi}, {"KB", 1000}, {"kB", 1000},
+    {"M", kMi}, {"m", kMi}, {"MiB", kMi}, {"miB", kMi}, {"MB", 1000000}, {"mB", 1000000},
+    {"G", kGi}, {"GiB", kGi}, {"GB", 1000000000},
 };
 
 }  // namespace

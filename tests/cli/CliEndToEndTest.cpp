@@ -246,17 +246,17 @@ TEST(CliEndToEnd, OptionFormsAndSizes)
             EXPECT_NE(err.find("分割数は *.001～*.00"), std::string::npos) << what << err;
         }
     }
-    // Joined back with bundled and abbreviated options, quietly.
-    for (const std::vector<std::string>& options :
-         std::vector<std::vector<std::string>>{{"-dyq"}, {"--del", "--ye", "--qu"}}) {
-        const std::string folder = dir / ("set" + std::to_string(run--));
+    // Joined back with bundled and with abbreviated options, quietly.
+    const std::pair<std::string, std::vector<std::string>> joins[] = {{"set1", {"-dyq"}},
+                                                                      {"set2", {"--del", "--ye", "--qu"}}};
+    for (const auto& [set, options] : joins) {
         std::vector<std::string> args = options;
-        args.insert(args.end(), {folder + "/src.000", dir / ("joined" + std::to_string(run))});
+        args.insert(args.end(), {dir / (set + "/src.000"), dir / ("joined-" + set)});
         std::string err;
-        ASSERT_EQ(RunProgram(kMender, args, "", &err), 0) << options[0] << err;
-        EXPECT_EQ(err, "") << options[0];
-        EXPECT_EQ(ReadBytes(dir / ("joined" + std::to_string(run) + "/src.bin")), ReadBytes(source));
-        EXPECT_TRUE(Names(folder).empty()) << options[0];
+        ASSERT_EQ(RunProgram(kMender, args, "", &err), 0) << set << err;
+        EXPECT_EQ(err, "") << set;
+        EXPECT_EQ(ReadBytes(dir / ("joined-" + set + "/src.bin")), ReadBytes(source)) << set;
+        EXPECT_TRUE(Names(dir / set).empty()) << set;
     }
 }
 

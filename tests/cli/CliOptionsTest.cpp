@@ -22,42 +22,6 @@ TEST(CarverCliSizes, PresetsCustomKilobytesAndBytes)
         EXPECT_FALSE(SplitSizeFromWord(bad)) << bad;
 }
 
-// Every form getopt_long knows, each parsed in the same process one after the
-// other (so each starts from a clean parser).
-TEST(CarverCliOptions, TheFormsOfTheCommandLine)
-{
-    struct Case {
-        std::vector<std::string> args;
-        double size;
-        bool batch, yes, force, quiet, checksum;
-    };
-    const Case cases[] = {
-        {{"-by", "-s10MB", "a", "b"}, 10000000, true, true, false, false, true},
-        {{"-bys", "10M", "a", "b"}, 10485760, true, true, false, false, true},
-        {{"--size=10K", "a", "b"}, 10240, false, false, false, false, true},
-        {{"--size", "10KiB", "a", "b"}, 10240, false, false, false, false, true},
-        {{"--si=640MB", "--bat", "--for", "a", "b"}, 628000000, true, false, true, false, true},
-        {{"a", "-q", "b", "--no-checksum", "-s", "100MB"}, 95000000, false, false, false, true, false},
-        {{"--quiet", "--yes", "--no", "--force", "a", "b"}, 1421000, false, true, true, true, false},
-        {{"-qy", "--", "a", "b"}, 1421000, false, true, false, true, true},
-    };
-    for (const Case& c : cases) {
-        std::string error;
-        std::string what;
-        for (const auto& a : c.args) what += a + " ";
-        const auto o = ParseCarverCli(c.args, error);
-        ASSERT_TRUE(o) << what << error;
-        EXPECT_EQ(o->splitSize, c.size) << what;
-        EXPECT_EQ(o->batch, c.batch) << what;
-        EXPECT_EQ(o->common.yes, c.yes) << what;
-        EXPECT_EQ(o->common.force, c.force) << what;
-        EXPECT_EQ(o->common.quiet, c.quiet) << what;
-        EXPECT_EQ(o->writeManifest, c.checksum) << what;
-        EXPECT_EQ(o->source, "a") << what;
-        EXPECT_EQ(o->folder, "b") << what;
-    }
-}
-
 TEST(CarverCliOptions, FlagsOperandsAndUsageErrors)
 {
     std::string error;
@@ -75,6 +39,10 @@ TEST(CarverCliOptions, FlagsOperandsAndUsageErrors)
     EXPECT_FALSE(o->batch || o->setDate || o->common.yes);
     EXPECT_FALSE(o->common.removable) << "the drive kind as the system says";
 
+    o = ParseCarverCli({"a", "--for", "--no", "b", "-q"}, error);
+    ASSERT_TRUE(o) << error;
+    EXPECT_TRUE(o->common.force && o->common.quiet && !o->writeManifest && !o->common.yes);
+
     o = ParseCarverCli({"--size=12KB", "--fixed", "--", "-odd name", "b"}, error);
     ASSERT_TRUE(o) << error;
     EXPECT_EQ(o->splitSize, 12000);
@@ -90,12 +58,10 @@ TEST(CarverCliOptions, FlagsOperandsAndUsageErrors)
     }
     // The reasons name what was wrong.
     const std::pair<std::vector<std::string>, std::string> reasons[] = {
-        {{"--s", "a", "b"}, "ambiguous option: --s (--size, --set-date)"},
         {{"--f", "a", "b"}, "ambiguous option: --f (--force, --fixed)"},
         {{"--bogus", "a", "b"}, "unknown option: --bogus"},
         {{"-bx", "a", "b"}, "unknown option: -x"},
         {{"a", "b", "--size"}, "option --size needs an argument"},
-        {{"-s", "-5", "a", "b"}, "not a valid size: '-5'"},
         {{"--yes=1", "a", "b"}, "option --yes takes no argument"},
     };
     for (const auto& [args, reason] : reasons) {
@@ -122,9 +88,6 @@ TEST(MenderCliOptions, FlagsOperandsAndUsageErrors)
     EXPECT_EQ(o->common.removable, true);
     EXPECT_EQ(o->joinInfo, "x.000");
     EXPECT_EQ(o->folder, "out");
-    o = ParseMenderCli({"x.000", "out"}, error);
-    ASSERT_TRUE(o) << error;
-    EXPECT_FALSE(o->deleteAsItGoes || o->common.yes || o->common.quiet || o->common.force);
     for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
              {}, {"x.000"}, {"a", "b", "c"}, {"--size", "a", "b"}, {"-b", "a", "b"}}) {
         error.clear();
