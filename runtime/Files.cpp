@@ -145,7 +145,7 @@ IoStatus BinaryReader::Read(std::span<char> block)
                     if (errno == EINTR) continue;
                     return IoStatus::FromErrno(errno);
                 }
-                if (n == 0) return IoStatus::Failure("unexpected end of file");
+                if (n == 0) return IoStatus::Failure("ﾌｧｲﾙが途中で終わっています");
                 done += static_cast<size_t>(n);
                 position_ += n;
                 continue;
@@ -155,7 +155,7 @@ IoStatus BinaryReader::Read(std::span<char> block)
                 if (errno == EINTR) continue;
                 return IoStatus::FromErrno(errno);
             }
-            if (n == 0) return IoStatus::Failure("unexpected end of file");
+            if (n == 0) return IoStatus::Failure("ﾌｧｲﾙが途中で終わっています");
             bufferPos_ = 0;
             bufferEnd_ = static_cast<size_t>(n);
         }
@@ -274,7 +274,7 @@ IoStatus TextFileReader::Open(const std::string& path)
 IoStatus TextFileReader::ReadLine(std::string& utf8)
 {
     if (!open_) return IoStatus::FromErrno(EBADF);
-    if (pos_ >= content_.size()) return IoStatus::Failure("input past end of file");
+    if (pos_ >= content_.size()) return IoStatus::Failure("ﾌｧｲﾙの終わりより先は読めません");
     const size_t cr = content_.find('\r', pos_);
     const size_t end = cr == std::string::npos ? content_.size() : cr;
     utf8 = DecodeTextLine(std::string_view(content_).substr(pos_, end - pos_));
