@@ -9,8 +9,8 @@ bool CancelRequested = false;
 
 namespace {
 
-constexpr const char* kNoValidFileName = "the join-info file names no valid file";
-constexpr const char* kRebuiltIsOwnFile = "the rebuilt file would replace a file of the split set";
+constexpr const char* kNoValidFileName = "連結情報ﾌｧｲﾙに正しいﾌｧｲﾙ名がありません";
+constexpr const char* kRebuiltIsOwnFile = "連結後ﾌｧｲﾙが分割ﾌｧｲﾙに上書きすることになります";
 
 void ClearProgress(JoinerWindow& window)
 {

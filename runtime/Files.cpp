@@ -153,7 +153,7 @@ IoStatus BinaryReader::DoRead(std::span<char> block)
                     if (errno == EINTR) continue;
                     return IoStatus::FromErrno(errno);
                 }
-                if (n == 0) return IoStatus::Failure("unexpected end of file");
+                if (n == 0) return IoStatus::Failure("ﾌｧｲﾙが途中で終わっています");
                 done += static_cast<size_t>(n);
                 position_ += n;
                 continue;
@@ -163,7 +163,7 @@ IoStatus BinaryReader::DoRead(std::span<char> block)
                 if (errno == EINTR) continue;
                 return IoStatus::FromErrno(errno);
             }
-            if (n == 0) return IoStatus::Failure("unexpected end of file");
+            if (n == 0) return IoStatus::Failure("ﾌｧｲﾙが途中で終わっています");
             bufferPos_ = 0;
             bufferEnd_ = static_cast<size_t>(n);
         }
@@ -297,7 +297,7 @@ IoStatus TextFileReader::ReadLine(std::string& utf8) { return DoReadLine(utf8).A
 IoStatus TextFileReader::DoReadLine(std::string& utf8)
 {
     if (!open_) return IoStatus::FromErrno(EBADF);
-    if (pos_ >= content_.size()) return IoStatus::Failure("input past end of file");
+    if (pos_ >= content_.size()) return IoStatus::Failure("ﾌｧｲﾙの終わりより先は読めません");
     const size_t cr = content_.find('\r', pos_);
     const size_t end = cr == std::string::npos ? content_.size() : cr;
     utf8 = DecodeTextLine(std::string_view(content_).substr(pos_, end - pos_));

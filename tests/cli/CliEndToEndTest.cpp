@@ -45,7 +45,8 @@ void MoveAll(const std::string& from, const std::string& to)
 
 TEST(CliEndToEnd, SplitAndJoinRoundTripByteForByte)
 {
-    for (const std::string name : {"movie.avi", "動画 ﾌｧｲﾙ.tar.gz", "café.bin", "README"}) {
+    for (const std::string name : {"movie.avi", "動画 ﾌｧｲﾙ.tar.gz", "café.bin", "README", "第1話〜最終話.avi",
+                                   "price¥100.txt", "¢£¬—‖‾−.bin"}) {
         TempFolder dir;
         const std::string data = PatternBytes(3'000'000, 7);
         WriteBytes(dir / name, data);

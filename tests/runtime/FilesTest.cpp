@@ -103,6 +103,7 @@ TEST(Files, BinaryRoundTripThroughTheBuffersAtAnyBlockSize)
         char extra;
         const IoStatus past = r.Read(std::span<char>(&extra, 1));
         EXPECT_FALSE(past) << "reading past the end is a failure";
+        EXPECT_EQ(past.Description(), "ﾌｧｲﾙが途中で終わっています");
     }
 }
 
@@ -217,7 +218,7 @@ TEST(Files, TextLinesReadUpToCrWithTheLfSkipped)
         ASSERT_TRUE(r.ReadLine(line));
         EXPECT_EQ(line, e);
     }
-    EXPECT_FALSE(r.ReadLine(line));
+    EXPECT_EQ(r.ReadLine(line).Description(), "ﾌｧｲﾙの終わりより先は読めません");
 
     WriteBytes(path, "a\nb\r\n");  // a lone LF is part of the line
     ASSERT_TRUE(r.Open(path));
