@@ -164,26 +164,25 @@ bool SplitRun::Run()
 // carry. A missing source fails later, at the open.
 IoStatus SplitRun::CheckSource()
 {
-    if (HoldsControlCharacter(names_.sourceName)) return IoStatus::Failure(kNameCannotBeWritten);
-    if (makeBatch_) {
-        JoinBatchText text;
-        if (IoStatus s = ComposeJoinBatch(names_.sourceName, 1, text); !s) return s;
-    }
-    if (IsNonRegularEntry(source_)) return IoStatus::Failure(kNotRegularFile);
-    if (FileLength(source_) == 0) return IoStatus::Failure(kEmptySource);
-    return IoStatus::Success();
+    IoStatus refusal = IoStatus::Success();
+    JoinBatchText text;
+    if (HoldsControlCharacter(names_.sourceName)) refusal = IoStatus::Failure(kNameCannotBeWritten);
+    else if (makeBatch_) refusal = ComposeJoinBatch(names_.sourceName, 1, text);
+    if (refusal.ok() && IsNonRegularEntry(source_)) refusal = IoStatus::Failure(kNotRegularFile);
+    if (refusal.ok() && FileLength(source_) == 0) refusal = IoStatus::Failure(kEmptySource);
+    return refusal.ok() ? refusal : std::move(refusal).About(source_);
 }
 
 IoStatus SplitRun::CheckBeforeWriting()
 {
-    if (counts_.pieceCount > INT32_MAX) return IoStatus::Failure("分割数が多すぎます");
+    if (counts_.pieceCount > INT32_MAX) return IoStatus::Failure("分割数が多すぎます").About(source_);
     // On a fixed drive a missing folder fails here, before anything is
     // written. On a removable drive it means the disk is not in (yet); the
     // disk-space question takes care of that.
     if (!removable_) {
         struct stat st;
-        if (::stat(folder_.c_str(), &st) != 0) return IoStatus::FromErrno(errno);
-        if (!S_ISDIR(st.st_mode)) return IoStatus::FromErrno(ENOTDIR);
+        if (::stat(folder_.c_str(), &st) != 0) return IoStatus::FromErrno(errno).About(folder_);
+        if (!S_ISDIR(st.st_mode)) return IoStatus::FromErrno(ENOTDIR).About(folder_);
     }
     root_ = DriveRootText(drives_, folder_);
     if (root_.empty()) root_ = rootAtStart_;
@@ -263,7 +262,7 @@ Ending SplitRun::ClaimDisk(int64_t k)
     }
     const std::vector<std::string> files = FilesOnDisk(k);
     for (const std::string& path : files)
-        if (IsNonRegularEntry(path)) return Failed(IoStatus::Failure(kNotRegularFile));
+        if (IsNonRegularEntry(path)) return Failed(IoStatus::Failure(kNotRegularFile).About(path));
     const auto existing = std::find_if(files.begin(), files.end(), [](const std::string& p) { return FileExists(p); });
     if (existing != files.end() &&
         ui_.MessageBox(OverwriteQuestion(FileNameOf(*existing)), MsgButtons::YesNo, MsgIcon::Warning) != MsgAnswer::Yes)
@@ -406,7 +405,7 @@ bool SplitRun::Failed(const IoStatus& status)
     window_.SetPieceRange("");
     window_.SetStatusText("");
     ui_.Yield();
-    ui_.MessageBox(std::string(kSplitFailed) + kCrLf + status.Description(), MsgButtons::Ok, MsgIcon::Stop);
+    ui_.ShowFailure(kSplitFailed, status);
     return false;
 }
 

@@ -56,8 +56,8 @@ IoStatus ReadJoinInfo(const std::string& path, JoinInfo& info)
     TextFileReader file;
     if (IoStatus s = file.Open(path); !s) return s;
     std::string line1, line2;
-    if (IoStatus s = file.ReadLine(line1); !s) return s;
-    if (IoStatus s = file.ReadLine(line2); !s) return s;
+    // The file is open, so a line can fail only by not being there.
+    if (!file.ReadLine(line1) || !file.ReadLine(line2)) return IoStatus::Failure("連結情報ﾌｧｲﾙの行が足りません");
     info.count = PieceCountFromLine(line1);
     info.countLine = line1;
     info.sourceName = line2;

@@ -54,5 +54,5 @@ struct JoinInfo {
 IoStatus WriteJoinInfo(const std::string& path, int32_t count, const std::string& sourceName);
 
 // Reads line 1 and line 2 of a join-info file. Fails when the file cannot be
-// opened or has fewer than two lines.
+// opened (the system's reason) or has fewer than two lines (a reason of our own).
 IoStatus ReadJoinInfo(const std::string& path, JoinInfo& info);

@@ -11,8 +11,8 @@ bool CancelRequested = false;
 
 namespace {
 
-constexpr const char* kNoValidFileName = "the join-info file names no valid file";
-constexpr const char* kRebuiltIsOwnFile = "the rebuilt file would replace a file of the split set";
+constexpr const char* kNoValidFileName = "連結情報ﾌｧｲﾙに正しいﾌｧｲﾙ名がありません";
+constexpr const char* kRebuiltIsOwnFile = "連結後ﾌｧｲﾙが分割ﾌｧｲﾙに上書きすることになります";
 constexpr const char* kBadJoinInfo = "連結情報ﾌｧｲﾙが正しくありません";
 
 std::string OverwriteQuestion(const std::string& name)
@@ -107,16 +107,18 @@ bool JoinRun::Prepare()
     JoinInfo info;
     if (IoStatus s = ReadJoinInfo(joinInfoPath_, info); !s) return Fail(s), false;
     const auto count = ValidPieceCount(info.countLine);
-    if (!count) return Fail(IoStatus::Failure(kBadJoinInfo)), false;
-    if (!IsPlainFileName(info.sourceName)) return Fail(IoStatus::Failure(kNoValidFileName)), false;
+    if (!count) return Fail(IoStatus::Failure(kBadJoinInfo).About(joinInfoPath_)), false;
+    if (!IsPlainFileName(info.sourceName))
+        return Fail(IoStatus::Failure(kNoValidFileName).About(joinInfoPath_)), false;
     count_ = *count;
     rebuiltPath_ = destination + info.sourceName;
     statePath_ = ResumeStatePath(rebuiltPath_);
     // Piece names follow line 2, not the name the join-info file has now.
     set_ = SplitSetNamesFor(rebuiltPath_, sourceFolder);
     if (RebuiltFileIsOwnFile(rebuiltPath_, joinInfoPath_, set_, count_))
-        return Fail(IoStatus::Failure(kRebuiltIsOwnFile)), false;
-    if (IsNonRegularEntry(rebuiltPath_)) return Fail(IoStatus::Failure(kNotRegularFile)), false;
+        return Fail(IoStatus::Failure(kRebuiltIsOwnFile).About(rebuiltPath_)), false;
+    if (IsNonRegularEntry(rebuiltPath_))
+        return Fail(IoStatus::Failure(kNotRegularFile).About(rebuiltPath_)), false;
 
     state_ = ResumeState{AbsolutePath(joinInfoPath_), info.sourceName, count_, 0, {}};
     return true;
@@ -209,7 +211,7 @@ bool JoinRun::WaitFor(int32_t i)
     case PieceWait::NotRegular: break;
     }
     IgnoreResult(rebuilt_.Close());
-    Fail(IoStatus::Failure(kNotRegularFile));
+    Fail(IoStatus::Failure(kNotRegularFile).About(set_.PiecePath(i)));
     return false;
 }
 
@@ -249,8 +251,7 @@ void JoinRun::Fail(const IoStatus& cause)
     failed_ = true;
     IgnoreResult(rebuilt_.Close());  // the run has failed already
     ClearProgress();
-    ui_.MessageBox(std::string("ﾌｧｲﾙ連結失敗　原因を調査後再度実行してください") + kCrLf + cause.Description(),
-                   MsgButtons::Ok, MsgIcon::Stop);
+    ui_.ShowFailure("ﾌｧｲﾙ連結失敗　原因を調査後再度実行してください", cause);
 }
 
 }  // namespace

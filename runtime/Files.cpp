@@ -6,6 +6,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 #include "CodePage.h"
@@ -117,8 +118,8 @@ std::string StoredNameOf(const std::string& path)
 
 IoStatus DeleteFile(const std::string& path)
 {
-    if (IsReadOnly(path)) return IoStatus::FromErrno(EACCES);
-    if (::unlink(path.c_str()) != 0) return IoStatus::FromErrno(errno);
+    if (IsReadOnly(path)) return IoStatus::FromErrno(EACCES).About(path);
+    if (::unlink(path.c_str()) != 0) return IoStatus::FromErrno(errno).About(path);
     return IoStatus::Success();
 }
 
@@ -126,7 +127,7 @@ IoStatus CreateFolder(const std::string& path)
 {
     std::string p = path;
     while (p.size() > 1 && p.back() == '/') p.pop_back();
-    if (::mkdir(p.c_str(), 0777) != 0) return IoStatus::FromErrno(errno);
+    if (::mkdir(p.c_str(), 0777) != 0) return IoStatus::FromErrno(errno).About(p);
     return IoStatus::Success();
 }
 
@@ -153,6 +154,14 @@ BinaryReader::~BinaryReader() { Close(); }
 
 IoStatus BinaryReader::Open(const std::string& path)
 {
+    path_ = path;
+    return DoOpen(path).About(path);
+}
+
+IoStatus BinaryReader::Read(std::span<char> block) { return DoRead(block).About(path_); }
+
+IoStatus BinaryReader::DoOpen(const std::string& path)
+{
     Close();
     int fd = -1;
     if (IoStatus s = OpenRegular(path, O_RDONLY, 0, fd); !s) return s;
@@ -166,7 +175,7 @@ IoStatus BinaryReader::Open(const std::string& path)
     return IoStatus::Success();
 }
 
-IoStatus BinaryReader::Read(std::span<char> block)
+IoStatus BinaryReader::DoRead(std::span<char> block)
 {
     if (fd_ < 0) return IoStatus::FromErrno(EBADF);
     size_t done = 0;
@@ -180,7 +189,7 @@ IoStatus BinaryReader::Read(std::span<char> block)
                     if (errno == EINTR) continue;
                     return IoStatus::FromErrno(errno);
                 }
-                if (n == 0) return IoStatus::Failure("unexpected end of file");
+                if (n == 0) return IoStatus::Failure("ﾌｧｲﾙが途中で終わっています");
                 done += static_cast<size_t>(n);
                 position_ += n;
                 continue;
@@ -190,7 +199,7 @@ IoStatus BinaryReader::Read(std::span<char> block)
                 if (errno == EINTR) continue;
                 return IoStatus::FromErrno(errno);
             }
-            if (n == 0) return IoStatus::Failure("unexpected end of file");
+            if (n == 0) return IoStatus::Failure("ﾌｧｲﾙが途中で終わっています");
             bufferPos_ = 0;
             bufferEnd_ = static_cast<size_t>(n);
         }
@@ -223,6 +232,18 @@ BinaryWriter::~BinaryWriter() { IgnoreResult(Close()); }
 
 IoStatus BinaryWriter::Create(const std::string& path)
 {
+    path_ = path;
+    return DoCreate(path).About(path);
+}
+
+IoStatus BinaryWriter::Write(std::span<const char> block) { return DoWrite(block).About(path_); }
+
+IoStatus BinaryWriter::Sync() { return DoSync().About(path_); }
+
+IoStatus BinaryWriter::Close() { return DoClose().About(path_); }
+
+IoStatus BinaryWriter::DoCreate(const std::string& path)
+{
     IgnoreResult(Close());
     if (IsReadOnly(path)) return IoStatus::FromErrno(EACCES);
     int fd = -1;
@@ -239,6 +260,12 @@ IoStatus BinaryWriter::Create(const std::string& path)
 IoStatus BinaryWriter::OpenLocked(const std::string& path, bool existing)
 {
     IgnoreResult(Close());
+    path_ = path;
+    return DoOpenLocked(path, existing).About(path);
+}
+
+IoStatus BinaryWriter::DoOpenLocked(const std::string& path, bool existing)
+{
     if (existing && IsReadOnly(path)) return IoStatus::FromErrno(EACCES);
     int fd = -1;
     const int flags = existing ? O_WRONLY : O_WRONLY | O_CREAT | O_EXCL;
@@ -256,9 +283,10 @@ IoStatus BinaryWriter::OpenLocked(const std::string& path, bool existing)
 
 IoStatus BinaryWriter::TruncateTo(int64_t length)
 {
-    if (fd_ < 0) return IoStatus::FromErrno(EBADF);
-    if (IoStatus s = FlushBuffer(); !s) return s;
-    if (::ftruncate(fd_, length) != 0 || ::lseek(fd_, length, SEEK_SET) < 0) return IoStatus::FromErrno(errno);
+    if (fd_ < 0) return IoStatus::FromErrno(EBADF).About(path_);
+    if (IoStatus s = FlushBuffer(); !s) return std::move(s).About(path_);
+    if (::ftruncate(fd_, length) != 0 || ::lseek(fd_, length, SEEK_SET) < 0)
+        return IoStatus::FromErrno(errno).About(path_);
     length_ = length;
     return IoStatus::Success();
 }
@@ -279,7 +307,7 @@ IoStatus BinaryWriter::FlushBuffer()
     return s;
 }
 
-IoStatus BinaryWriter::Write(std::span<const char> block)
+IoStatus BinaryWriter::DoWrite(std::span<const char> block)
 {
     if (fd_ < 0) return IoStatus::FromErrno(EBADF);
     if (used_ + block.size() > kFileBufferSize) {
@@ -296,7 +324,7 @@ IoStatus BinaryWriter::Write(std::span<const char> block)
     return IoStatus::Success();
 }
 
-IoStatus BinaryWriter::Sync()
+IoStatus BinaryWriter::DoSync()
 {
     if (fd_ < 0) return IoStatus::FromErrno(EBADF);
     if (IoStatus s = FlushBuffer(); !s) return s;
@@ -304,7 +332,7 @@ IoStatus BinaryWriter::Sync()
     return IoStatus::Success();
 }
 
-IoStatus BinaryWriter::Close()
+IoStatus BinaryWriter::DoClose()
 {
     if (fd_ < 0) return IoStatus::Success();
     IoStatus s = FlushBuffer();
@@ -331,6 +359,7 @@ IoStatus TextFileReader::Open(const std::string& path)
     open_ = false;
     content_.clear();
     pos_ = 0;
+    path_ = path;
     BinaryReader reader;
     if (IoStatus s = reader.Open(path); !s) return s;
     // The engines read only the first lines of small text files; a cap keeps a
@@ -343,10 +372,12 @@ IoStatus TextFileReader::Open(const std::string& path)
     return IoStatus::Success();
 }
 
-IoStatus TextFileReader::ReadLine(std::string& utf8)
+IoStatus TextFileReader::ReadLine(std::string& utf8) { return DoReadLine(utf8).About(path_); }
+
+IoStatus TextFileReader::DoReadLine(std::string& utf8)
 {
     if (!open_) return IoStatus::FromErrno(EBADF);
-    if (pos_ >= content_.size()) return IoStatus::Failure("input past end of file");
+    if (pos_ >= content_.size()) return IoStatus::Failure("ﾌｧｲﾙの終わりより先は読めません");
     const size_t lineEnd = content_.find_first_of("\r\n", pos_);
     const size_t end = lineEnd == std::string::npos ? content_.size() : lineEnd;
     utf8 = DecodeTextLine(std::string_view(content_).substr(pos_, end - pos_));
@@ -368,10 +399,10 @@ IoStatus FileLock::Lock(const std::string& path)
 {
     Release();
     int fd = -1;
-    if (IoStatus s = OpenRegular(path, O_RDONLY, 0, fd); !s) return s;
+    if (IoStatus s = OpenRegular(path, O_RDONLY, 0, fd); !s) return std::move(s).About(path);
     if (IoStatus s = LockDescriptor(fd); !s) {
         ::close(fd);
-        return s;
+        return std::move(s).About(path);
     }
     fd_ = fd;
     return IoStatus::Success();
@@ -382,10 +413,10 @@ IoStatus FileLock::LockNew(const std::string& path)
     Release();
     int fd = -1;
     if (IoStatus s = OpenRegular(path, O_WRONLY | O_CREAT | O_EXCL, 0666, fd); !s)
-        return errno == EEXIST ? IoStatus::Failure(kFileInUse) : s;
+        return (errno == EEXIST ? IoStatus::Failure(kFileInUse) : s).About(path);
     if (IoStatus s = LockDescriptor(fd); !s) {
         ::close(fd);
-        return s;
+        return std::move(s).About(path);
     }
     fd_ = fd;
     return IoStatus::Success();

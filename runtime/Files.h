@@ -1,13 +1,15 @@
 #pragma once
 // File operations of the engines. Every operation that can fail returns an
 // IoStatus carrying the system's description of the error (strerror text in
-// the user's locale), which the engines show in their failure messages.
+// the user's locale), which the engines show in their failure messages, and
+// the path of the file it is about, which a terminal names in its failure line.
 // Steps that the engines deliberately ignore say so at the call:
 //     IgnoreResult(DeleteFile(path));
 #include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
+#include <utility>
 
 class [[nodiscard]] IoStatus {
 public:
@@ -18,10 +20,21 @@ public:
     bool ok() const { return ok_; }
     explicit operator bool() const { return ok_; }
     const std::string& Description() const { return description_; }
+    // The file the failure is about; empty when it names none.
+    const std::string& Subject() const { return subject_; }
+
+    // The same status, naming path as its subject when it is a failure that
+    // names no file yet (the innermost operation knows the file best).
+    IoStatus About(const std::string& path) &&
+    {
+        if (!ok_ && subject_.empty()) subject_ = path;
+        return std::move(*this);
+    }
 
 private:
     bool ok_ = true;
     std::string description_;
+    std::string subject_;
 };
 
 // Marks a result that is ignored on purpose.
@@ -75,6 +88,10 @@ public:
     void Close();
 
 private:
+    // The work of Open and Read; the public ones name the file in a failure.
+    IoStatus DoOpen(const std::string& path);
+    IoStatus DoRead(std::span<char> block);
+    std::string path_;
     int fd_ = -1;
     int64_t position_ = 0;
     std::unique_ptr<char[]> buffer_;
@@ -110,8 +127,15 @@ public:
     IoStatus Close();
 
 private:
+    // The work of the public operations, which name the file in a failure.
+    IoStatus DoCreate(const std::string& path);
+    IoStatus DoOpenLocked(const std::string& path, bool existing);
+    IoStatus DoWrite(std::span<const char> block);
+    IoStatus DoSync();
+    IoStatus DoClose();
     IoStatus FlushBuffer();
     void Attach(int fd, int64_t length);
+    std::string path_;
     int fd_ = -1;
     int64_t length_ = 0;
     std::unique_ptr<char[]> buffer_;
@@ -170,6 +194,8 @@ public:
     void Close();
 
 private:
+    IoStatus DoReadLine(std::string& utf8);
+    std::string path_;
     std::string content_;
     size_t pos_ = 0;
     bool open_ = false;

@@ -1,5 +1,6 @@
 // mender-cli: the join engine driven from a terminal or a script.
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 #include <vector>
@@ -54,20 +55,17 @@ private:
 int main(int argc, char** argv)
 {
     std::setlocale(LC_ALL, "");  // error descriptions in the user's language
+    // Past a file-size limit a write then fails (EFBIG) and is reported like a
+    // full disk, instead of the signal ending the program in the middle.
+    std::signal(SIGXFSZ, SIG_IGN);
     std::string error;
     const auto options = ParseMenderCli(std::vector<std::string>(argv + 1, argv + argc), error);
     if (!options) return UsageError("mender-cli", error, kMenderCliUsage);
-    if (options->common.help) {
-        std::fputs(kMenderCliUsage, stdout);
-        return 0;
-    }
-    if (options->common.version) {
-        std::printf("mender-cli %s\n", CARVER_VERSION);
-        return 0;
-    }
+    if (AnswerHelpOrVersion(options->common, "mender-cli", kMenderCliUsage)) return 0;
 
-    TerminalProgress progress(stderr, ::isatty(STDERR_FILENO) == 1);
-    TerminalUi ui(stdin, stderr, progress, options->common.yes);
+    const SharedCliOptions& common = options->common;
+    TerminalProgress progress(stderr, ::isatty(STDERR_FILENO) == 1 && !common.quiet);
+    TerminalUi ui(stdin, stderr, progress, {"mender-cli", common.yes, common.force, common.quiet});
     ui.onInterrupt = [] { modMender::CancelRequested = true; };
     TerminalUi::InstallInterruptHandler();
     TerminalJoinerWindow window(progress, *options);

@@ -86,3 +86,23 @@ TEST(LoadAfterFileName, ShowsLineTwoOrNothing)
     modMender::LoadAfterFileName(window);
     EXPECT_EQ(window.afterFileName, "kept") << "a blank box does nothing";
 }
+
+TEST(LoadAfterFileName, AFirstPieceShowsItsNameWithoutTheNumber)
+{
+    TempFolder dir;
+    WriteBytes(dir / "x.7z.001", "7z volume");
+    WriteBytes(dir / "movie.001", "not a join-info file");
+    struct Case { std::string path, shown; };
+    const Case cases[] = {
+        {dir / "x.7z.001", "x.7z"},
+        {" " + dir / "movie.001 ", "movie"},  // read as a name, not as a join-info file
+        {"relative/backup.tar.001", "backup.tar"},
+    };
+    for (const Case& c : cases) {
+        FakeJoinerWindow window;
+        window.afterFileName = "earlier";
+        window.ketugoFileName = c.path;
+        modMender::LoadAfterFileName(window);
+        EXPECT_EQ(window.afterFileName, c.shown) << c.path;
+    }
+}
