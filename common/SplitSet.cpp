@@ -9,6 +9,15 @@
 
 std::string PieceNumberText(int32_t k) { return FormatNumber(k, "000"); }
 
+std::optional<int32_t> PieceNumberOf(const std::string& tail)
+{
+    if (tail.empty() || tail.size() > 9 || tail.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    const auto k = static_cast<int32_t>(TextToNumber(tail));
+    if (k < 1 || PieceNumberText(k) != tail) return std::nullopt;
+    return k;
+}
+
 std::string PieceCountLine(int32_t count)
 {
     const std::string text = "000" + std::to_string(count);

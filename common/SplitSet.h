@@ -11,6 +11,10 @@
 // (001 ... 999), the full number from 1000 on.
 std::string PieceNumberText(int32_t k);
 
+// The piece number a name's tail stands for ("001" gives 1, "1000" gives
+// 1000), or nothing when the tail is not a piece number as the set writes it.
+std::optional<int32_t> PieceNumberOf(const std::string& tail);
+
 // Line 1 of the join-info file: the count as three digits with leading zeros
 // ("005"); counts above 999 are written in full ("1234").
 std::string PieceCountLine(int32_t count);

@@ -1,5 +1,8 @@
+#include <cerrno>
+
 #include "JoinResume.h"
 #include "JoinSteps.h"
+#include "NumberedSet.h"
 #include "NumberFormat.h"
 #include "Paths.h"
 #include "SplitSet.h"
@@ -15,6 +18,8 @@ constexpr const char* kNoValidFileName = "連結情報ﾌｧｲﾙに正しい�
 constexpr const char* kRebuiltIsOwnFile = "連結後ﾌｧｲﾙが分割ﾌｧｲﾙに上書きすることになります";
 constexpr const char* kBadJoinInfo = "連結情報ﾌｧｲﾙが正しくありません";
 
+std::string MissingPiece(const std::string& name) { return "分割ﾌｧｲﾙ「" + name + "」がありません"; }
+
 std::string OverwriteQuestion(const std::string& name)
 {
     return "「" + name + "」は既に存在します　上書きしますか";
@@ -29,8 +34,8 @@ class JoinRun {
 public:
     JoinRun(JoinerWindow& window, UiServices& ui, const std::string& joinInfoPath,
             const std::string& destinationFolder, Drives& drives)
-        : window_(window), ui_(ui), drives_(drives), joinInfoPath_(joinInfoPath),
-          destinationFolder_(destinationFolder)
+        : window_(window), ui_(ui), drives_(drives), joinInfoPath_(JoinInfoFileFor(joinInfoPath)),
+          destinationFolder_(destinationFolder), numbered_(NumberedSetOf(joinInfoPath))
     {
     }
 
@@ -38,7 +43,9 @@ public:
 
 private:
     bool Prepare();
+    bool ReadSetDescription(const std::string& sourceFolder);
     bool OpenRebuiltFile();
+    bool AllPiecesThere();
     bool JoinPiece(int32_t i);
     void Finish();
     bool WaitFor(int32_t i);
@@ -57,6 +64,9 @@ private:
     Drives& drives_;
     const std::string joinInfoPath_;
     const std::string destinationFolder_;
+    // A set of numbered pieces without a join-info file: the pieces in its
+    // folder are all there is to know of it.
+    const std::optional<NumberedSet> numbered_;
 
     bool removable_ = false;
     int32_t count_ = 0;
@@ -94,13 +104,31 @@ void JoinRun::Run()
 // changed here but the destination folder.
 bool JoinRun::Prepare()
 {
-    const std::string sourceFolder = WithBackslash(FolderOf(joinInfoPath_));
     const std::string destination = WithBackslash(destinationFolder_);
-    removable_ = drives_.IsRemovable(joinInfoPath_);
-
     // Only the last level; when that fails, opening the rebuilt file says why.
     if (!FolderExists(destination)) IgnoreResult(CreateFolder(destination));
 
+    if (numbered_) {
+        // Joined from its one folder: without a count there is no disk to ask for.
+        set_ = numbered_->names;
+        count_ = numbered_->highest;
+    } else {
+        removable_ = drives_.IsRemovable(joinInfoPath_);
+        if (!ReadSetDescription(WithBackslash(FolderOf(joinInfoPath_)))) return false;
+    }
+    rebuiltPath_ = destination + set_.sourceName;
+    statePath_ = ResumeStatePath(rebuiltPath_);
+    if (RebuiltFileIsOwnFile(rebuiltPath_, joinInfoPath_, set_, count_))
+        return Fail(IoStatus::Failure(kRebuiltIsOwnFile).About(rebuiltPath_)), false;
+    if (IsNonRegularEntry(rebuiltPath_))
+        return Fail(IoStatus::Failure(kNotRegularFile).About(rebuiltPath_)), false;
+
+    state_ = ResumeState{AbsolutePath(joinInfoPath_), set_.sourceName, count_, 0, {}};
+    return true;
+}
+
+bool JoinRun::ReadSetDescription(const std::string& sourceFolder)
+{
     // Held for the whole run: a second join of this set, or a split writing
     // it, stops before it changes anything.
     if (IoStatus s = joinInfoLock_.Lock(joinInfoPath_); !s) return Fail(s), false;
@@ -111,16 +139,21 @@ bool JoinRun::Prepare()
     if (!IsPlainFileName(info.sourceName))
         return Fail(IoStatus::Failure(kNoValidFileName).About(joinInfoPath_)), false;
     count_ = *count;
-    rebuiltPath_ = destination + info.sourceName;
-    statePath_ = ResumeStatePath(rebuiltPath_);
     // Piece names follow line 2, not the name the join-info file has now.
-    set_ = SplitSetNamesFor(rebuiltPath_, sourceFolder);
-    if (RebuiltFileIsOwnFile(rebuiltPath_, joinInfoPath_, set_, count_))
-        return Fail(IoStatus::Failure(kRebuiltIsOwnFile).About(rebuiltPath_)), false;
-    if (IsNonRegularEntry(rebuiltPath_))
-        return Fail(IoStatus::Failure(kNotRegularFile).About(rebuiltPath_)), false;
+    set_ = SplitSetNamesFor(sourceFolder + info.sourceName, sourceFolder);
+    return true;
+}
 
-    state_ = ResumeState{AbsolutePath(joinInfoPath_), info.sourceName, count_, 0, {}};
+// A numbered set has no count to wait for: a gap in it (or no piece at all)
+// is refused, naming the first piece missing.
+bool JoinRun::AllPiecesThere()
+{
+    if (!numbered_) return true;
+    if (count_ == 0) return Fail(IoStatus::FromErrno(ENOENT).About(joinInfoPath_)), false;
+    for (int32_t k = first_; k <= count_; ++k) {
+        const std::string piece = set_.PiecePath(k);
+        if (!FileExists(piece)) return Fail(IoStatus::Failure(MissingPiece(set_.PieceFileName(k))).About(piece)), false;
+    }
     return true;
 }
 
@@ -134,14 +167,18 @@ bool JoinRun::OpenRebuiltFile()
         if (IoStatus s = rebuilt_.OpenLocked(rebuiltPath_, true); !s) return Fail(s), false;
         ResumeState saved;
         if (ReadResumeState(statePath_, saved) && saved.joinInfo == state_.joinInfo &&
-            saved.sourceName == state_.sourceName && saved.count == count_ && saved.joined >= 1 &&
+            saved.sourceName == state_.sourceName && saved.joined >= 1 &&
+            // A numbered set knows its count only from the pieces still there.
+            (saved.count == count_ || (numbered_ && saved.count >= count_)) &&
             FileLength(rebuiltPath_) >= saved.JoinedLength()) {
             if (!Ask(ResumeQuestion(state_.sourceName, saved.joined))) return CloseRebuilt(), false;
             state_ = saved;
+            count_ = saved.count;
             resuming_ = true;
             first_ = saved.joined + 1;
         }
     }
+    if (!AllPiecesThere()) return false;
     if (first_ <= count_ && !WaitFor(first_)) return CloseRebuilt(), false;
     if (existed && !resuming_ && !Ask(OverwriteQuestion(state_.sourceName))) return CloseRebuilt(), false;
     if (!existed) {
@@ -225,7 +262,7 @@ void JoinRun::DeleteSetFile(const std::string& path)
 // after it: Carver writes ".bat", a system that ignores case may give ".BAT".
 void JoinRun::DeleteSetDescription()
 {
-    if (descriptionGone_) return;
+    if (descriptionGone_ || numbered_) return;
     descriptionGone_ = true;
     const std::string stem = WithBackslash(FolderOf(joinInfoPath_)) + BaseNameOf(FileNameOf(joinInfoPath_));
     for (const std::string& path : {joinInfoPath_, stem + ".bat", stem + ".BAT"}) DeleteSetFile(path);

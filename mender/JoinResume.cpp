@@ -43,7 +43,12 @@ std::string ResumeStatePath(const std::string& rebuiltPath)
 std::string AbsolutePath(const std::string& path)
 {
     char resolved[PATH_MAX];
-    return ::realpath(path.c_str(), resolved) ? std::string(resolved) : path;
+    if (::realpath(path.c_str(), resolved)) return resolved;
+    // A file already deleted (the first piece of a numbered set): its folder
+    // still resolves.
+    if (::realpath(WithBackslash(FolderOf(path)).c_str(), resolved))
+        return WithBackslash(resolved) + FileNameOf(path);
+    return path;
 }
 
 bool ReadResumeState(const std::string& path, ResumeState& state)

@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-gtk-platformtheme
   fonts-ipafont-gothic
   xvfb xauth imagemagick
+  p7zip-full
 )
 
 missing=()
