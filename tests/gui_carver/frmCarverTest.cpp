@@ -647,10 +647,11 @@ private slots:
         QCOMPARE(h.shell.opened, std::vector<std::string>{destination});
 
         // The cancel of one split does not carry over into the next, which
-        // runs to its end.
+        // asks before it replaces the set the first one left, and runs to its end.
         h.duringSplit = nullptr;
         Click(w.cmdOk);
-        QCOMPARE(h.ui.questions.size(), size_t{2});
+        QCOMPARE(h.ui.questions.size(), size_t{3});
+        QCOMPARE(h.ui.questions[2].text, std::string("分割先に「movie.000」があります　上書きしますか"));
         std::string joined;
         for (int k = 1; k <= 18; ++k) joined += ReadBytes(PieceName(folder, k));
         QVERIFY(joined == source);
