@@ -12,7 +12,6 @@ set(CPACK_PACKAGE_DESCRIPTION
 a join-info file NAME.000 and pieces NAME.001, NAME.002 ... of a chosen size, written \
 disk by disk on removable drives. Mender joins the pieces back into the file. Both come \
 as desktop windows and as the commands carver-cli and mender-cli.")
-set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -62,7 +62,8 @@ EOF_CASES
 for pair in "_carver_cli $carver_cli" "_mender_cli $mender_cli"; do
     function=${pair%% *} program=${pair#* }
     offered=$(replies "$function" "${program##*/}" --)
-    for option in $("$program" --help | grep -oE -- '--[a-z][a-z-]*' | sort -u); do
+    options=$("$(dirname "$0")/listed-options.sh" "$program")
+    for option in $options; do
         if [[ "|$offered|" != *"|$option|"* && "|$offered|" != *"|$option=|"* ]]; then
             echo "FAIL: ${program##*/} --help lists $option, the completion does not offer it"
             failures=$((failures + 1))

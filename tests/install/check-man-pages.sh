@@ -22,7 +22,8 @@ for program in "$@"; do
     page=$man_dir/${program##*/}.1
     [[ -f $page ]] || { fail "${program##*/} has no page"; continue; }
     text=$(LC_ALL=C.UTF-8 MANWIDTH=200 man -l "$page" 2>/dev/null)
-    for option in $("$program" --help | grep -oE -- '--[a-z][a-z-]*' | sort -u); do
+    options=$("$(dirname "$0")/listed-options.sh" "$program")
+    for option in $options; do
         grep -qE -- "(^|[^a-z-])$option([^a-z-]|$)" <<<"$text" || fail "${page##*/} does not document $option"
     done
 done
