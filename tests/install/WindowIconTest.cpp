@@ -23,7 +23,7 @@ double DifferingShare(const QImage& a, const QImage& b)
     return double(differing) / (a.width() * a.height());
 }
 
-QImage Installed(const char* app, int size)
+QImage Installed(const QString& app, int size)
 {
     return QImage(QStringLiteral(CARVER_ICON_DIR "/%1x%1/apps/io.github.carvermender.%2.png").arg(size).arg(app))
         .convertToFormat(QImage::Format_ARGB32_Premultiplied);
@@ -35,37 +35,30 @@ class WindowIconTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void carverIconIsTheInstalledPicture_data()
+    // Carver's window loads the installed PNGs, so they must match exactly;
+    // Mender's is drawn by QPainter, which smooths edges a little differently.
+    void windowIconLooksLikeTheInstalledPicture_data()
     {
+        QTest::addColumn<QIcon>("icon");
+        QTest::addColumn<QString>("app");
         QTest::addColumn<int>("size");
-        for (int size : {16, 32, 48, 64, 128}) QTest::addRow("%d", size) << size;
+        QTest::addColumn<double>("allowed");
+        for (int size : {16, 32, 48, 64, 128})
+            QTest::addRow("Carver %d", size) << CarverIcon() << QStringLiteral("Carver") << size << 0.0;
+        for (int size : {16, 32, 48, 64})
+            QTest::addRow("Mender %d", size) << MenderIcon() << QStringLiteral("Mender") << size << 0.03;
     }
-    void carverIconIsTheInstalledPicture()
+    void windowIconLooksLikeTheInstalledPicture()
     {
+        QFETCH(QIcon, icon);
+        QFETCH(QString, app);
         QFETCH(int, size);
-        const QImage shown = CarverIcon().pixmap(size, size).toImage().convertToFormat(
-            QImage::Format_ARGB32_Premultiplied);
-        const QImage installed = Installed("Carver", size);
+        QFETCH(double, allowed);
+        const QImage shown = icon.pixmap(size, size).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        const QImage installed = Installed(app, size);
         QVERIFY(!installed.isNull());
         QCOMPARE(shown.size(), QSize(size, size));
-        QCOMPARE(DifferingShare(shown, installed), 0.0);
-    }
-
-    void menderIconLooksLikeTheInstalledPicture_data()
-    {
-        QTest::addColumn<int>("size");
-        for (int size : {16, 32, 48, 64}) QTest::addRow("%d", size) << size;
-    }
-    void menderIconLooksLikeTheInstalledPicture()
-    {
-        QFETCH(int, size);
-        const QImage drawn = MenderIcon().pixmap(size, size).toImage().convertToFormat(
-            QImage::Format_ARGB32_Premultiplied);
-        const QImage installed = Installed("Mender", size);
-        QVERIFY(!installed.isNull());
-        QCOMPARE(drawn.size(), QSize(size, size));
-        QVERIFY2(DifferingShare(drawn, installed) < 0.03,
-                 "MenderIcon.cpp and the SVG no longer draw the same picture");
+        QVERIFY2(DifferingShare(shown, installed) <= allowed, "the window's icon and the installed picture differ");
     }
 };
 
