@@ -1,6 +1,7 @@
 #include "Files.h"
 #include "JoinSteps.h"
 #include "NumberFormat.h"
+#include "Paths.h"
 
 namespace modMender {
 
@@ -16,8 +17,12 @@ PieceWait WaitForPiece(JoinerWindow& window, UiServices& ui, bool removable, int
     for (;;) {
         if (FileExists(piecePath)) return PieceWait::Present;
         if (IsNonRegularEntry(piecePath)) return PieceWait::NotRegular;
-        if (!removable) window.PieceMissing(piecePath);
-        const std::string text = "ﾃﾞｨｽｸが違います　" + FullWidthDigits(index) + " 番のﾃﾞｨｽｸをｾｯﾄして下さい";
+        std::string text = "ﾃﾞｨｽｸが違います　" + FullWidthDigits(index) + " 番のﾃﾞｨｽｸをｾｯﾄして下さい";
+        if (!removable) {
+            // On a fixed drive no disk will bring it: the piece is named.
+            window.PieceMissing(piecePath);
+            text += kCrLf + FileNameOf(piecePath);
+        }
         if (ui.MessageBox(text, MsgButtons::OkCancel, MsgIcon::Warning) != MsgAnswer::Ok) return PieceWait::Cancelled;
     }
 }

@@ -20,6 +20,11 @@ constexpr const char* kBadJoinInfo = "連結情報ﾌｧｲﾙが正しくあり
 
 std::string MissingPiece(const std::string& name) { return "分割ﾌｧｲﾙ「" + name + "」がありません"; }
 
+std::string SizeQuestion(const std::string& piece)
+{
+    return "「" + piece + "」の大きさが他の分割ﾌｧｲﾙと違います　連結を続けますか";
+}
+
 std::string OverwriteQuestion(const std::string& name)
 {
     return "「" + name + "」は既に存在します　上書きしますか";
@@ -46,6 +51,7 @@ private:
     bool ReadSetDescription(const std::string& sourceFolder);
     bool OpenRebuiltFile();
     bool AllPiecesThere();
+    bool PieceSizesAgreed();
     bool JoinPiece(int32_t i);
     void Finish();
     bool WaitFor(int32_t i);
@@ -180,6 +186,7 @@ bool JoinRun::OpenRebuiltFile()
     }
     if (!AllPiecesThere()) return false;
     if (first_ <= count_ && !WaitFor(first_)) return CloseRebuilt(), false;
+    if (!PieceSizesAgreed()) return CloseRebuilt(), false;
     if (existed && !resuming_ && !Ask(OverwriteQuestion(state_.sourceName))) return CloseRebuilt(), false;
     if (!existed) {
         if (IoStatus s = rebuilt_.OpenLocked(rebuiltPath_, false); !s) return Fail(s), false;
@@ -192,6 +199,21 @@ bool JoinRun::OpenRebuiltFile()
         deleting_ = true;
     }
     return true;
+}
+
+// Without a manifest to check the pieces by, their sizes tell a piece cut short
+// or grown: when every piece is there (a fixed drive), one that breaks the
+// rule of the set's sizes is asked about before anything is written.
+bool JoinRun::PieceSizesAgreed()
+{
+    if (removable_) return true;
+    std::vector<int64_t> lengths = state_.pieceLengths;
+    for (int32_t k = first_; k <= count_; ++k) {
+        if (!FileExists(set_.PiecePath(k))) return true;
+        lengths.push_back(FileLength(set_.PiecePath(k)));
+    }
+    const auto odd = OddSizedPiece(lengths);
+    return !odd || Ask(SizeQuestion(set_.PieceFileName(*odd)));
 }
 
 bool JoinRun::JoinPiece(int32_t i)

@@ -2,6 +2,7 @@
 // The steps JoinFiles is made of, one file each: the checks on the rebuilt
 // file's name, the disk prompts and the copy of one piece.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,13 @@ enum class PieceWait { Present, Cancelled, NotRegular };
 // not waited for.
 PieceWait WaitForPiece(JoinerWindow& window, UiServices& ui, bool removable, int32_t index,
                        const std::string& piecePath);
+
+// In every set Carver makes, the pieces between the first and the last have
+// one size, no smaller than the first, and the last is no longer than one of
+// them plus what the first fell short of it; no piece is empty unless it is
+// the only one. The number of the first piece (from 1) of these lengths that breaks
+// that, or nothing.
+std::optional<int32_t> OddSizedPiece(const std::vector<int64_t>& lengths);
 
 enum class PieceEnd { Copied, Cancelled, Failed };
 

@@ -15,7 +15,7 @@
 TEST(JoinDelete, NothingOfTheSetRemainsAfterARun)
 {
     TempFolder dir;
-    const TestSet set = MakeSet(dir / "in/", "movie.", "movie.avi", {5000, 4096, 7});
+    const TestSet set = MakeSet(dir / "in/", "movie.", "movie.avi", {4096, 5000, 7});
     WriteBytes(dir / "in/movie.bat", "copy /b ...");
     WriteBytes(dir / "in/movie.BAT", "copy /b ...");
     WriteBytes(dir / "in/other.001", "not of this set");

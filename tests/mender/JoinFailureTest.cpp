@@ -94,7 +94,7 @@ TEST(JoinFailure, APieceThatShrinksWhileItIsRead)
 TEST(JoinFailure, APieceThatCannotBeOpened)
 {
     TempFolder dir;
-    const TestSet set = MakeSet(dir / "in/", "movie.", "movie.avi", {5000, 10, 10});
+    const TestSet set = MakeSet(dir / "in/", "movie.", "movie.avi", {10, 5000, 10});
     IgnoreResult(CreateFolder(dir / "out"));
     for (const std::string& folder : {dir.Path(), dir / "in/", dir / "out/"}) ::chmod(folder.c_str(), 0777);
     ASSERT_EQ(::chmod(set.piecePaths[1].c_str(), 0), 0);
