@@ -1,25 +1,37 @@
 #include "Files.h"
 #include "JoinSteps.h"
 #include "NumberFormat.h"
+#include "Paths.h"
 
 namespace modMender {
 
-std::string WaitForPiece(UiServices& ui, DiskFolder& source, int32_t index, const std::string& pieceName)
+PieceWait WaitForPiece(JoinerWindow& window, UiServices& ui, JoinDisks& disks, int32_t index,
+                       SplitSetNames& set, IoStatus& failure)
 {
-    if (source.Removable() && index > 1) {
-        // Only deletions are written on a source disk; one that does not reach
-        // the device leaves a piece behind, nothing worse.
-        IgnoreResult(source.NextDisk());
+    if (disks.Removable() && index > 1) {
+        if (IoStatus s = disks.ReleaseDisk(); !s) {
+            failure = std::move(s);
+            return PieceWait::Failed;
+        }
         const std::string text = FullWidthDigits(index) + " 枚目のﾃﾞｨｽｸをｾｯﾄして下さい";
-        if (ui.MessageBox(text, MsgButtons::OkCancel, MsgIcon::Warning) != MsgAnswer::Ok) return {};
+        if (ui.MessageBox(text, MsgButtons::OkCancel, MsgIcon::Warning) != MsgAnswer::Ok) return PieceWait::Cancelled;
     }
-    // Only the presence of the name counts. A drive without a readable medium
-    // finds nothing either, so it lands here too, for every piece.
+    // Only the presence of the name counts. A drive without a readable medium,
+    // or with no volume that can be the disk, finds nothing either, so it lands
+    // here too, for every piece.
     for (;;) {
-        const std::string& folder = source.Locate();
-        if (!folder.empty() && FileExists(folder + pieceName)) return folder + pieceName;
-        const std::string text = "ﾃﾞｨｽｸが違います　" + FullWidthDigits(index) + " 番のﾃﾞｨｽｸをｾｯﾄして下さい";
-        if (ui.MessageBox(text, MsgButtons::OkCancel, MsgIcon::Warning) != MsgAnswer::Ok) return {};
+        if (const std::string& folder = disks.Locate(); !folder.empty()) {
+            set.folder = folder;
+            if (FileExists(set.PiecePath(index))) return PieceWait::Present;
+            if (IsNonRegularEntry(set.PiecePath(index))) return PieceWait::NotRegular;
+        }
+        std::string text = "ﾃﾞｨｽｸが違います　" + FullWidthDigits(index) + " 番のﾃﾞｨｽｸをｾｯﾄして下さい";
+        if (!disks.Removable()) {
+            // On a fixed drive no disk will bring it: the piece is named.
+            window.PieceMissing(set.PiecePath(index));
+            text += kCrLf + set.PieceFileName(index);
+        }
+        if (ui.MessageBox(text, MsgButtons::OkCancel, MsgIcon::Warning) != MsgAnswer::Ok) return PieceWait::Cancelled;
     }
 }
 

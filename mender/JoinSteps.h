@@ -1,14 +1,13 @@
 #pragma once
 // The steps JoinFiles is made of, one file each: the checks on the rebuilt
-// file's name, the disk prompts, the copy of one piece and the deletion of
-// what has been joined.
+// file's name, the disk prompts and the copy of one piece.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "DiskFolder.h"
-#include "Drives.h"
 #include "Files.h"
+#include "JoinDisks.h"
 #include "JoinerWindow.h"
 #include "SplitSet.h"
 #include "UiServices.h"
@@ -28,15 +27,24 @@ bool IsPlainFileName(const std::string& name);
 bool RebuiltFileIsOwnFile(const std::string& rebuiltPath, const std::string& joinInfoPath,
                           const SplitSetNames& set, int32_t count);
 
-// Waits until piece `index` is there and returns its path, the empty text when
-// the user cancelled: on a removable drive the user is asked to insert its
-// disk first (from piece 2 on); while the piece is missing the wrong-disk
-// prompt repeats.
-std::string WaitForPiece(UiServices& ui, DiskFolder& source, int32_t index, const std::string& pieceName);
+enum class PieceWait { Present, Cancelled, NotRegular, Failed };
 
-// Before a join reports completion: a rebuilt file on a removable drive, and
-// the deletions on a removable source disk, are on the device.
-IoStatus SettleOnRemovableDrives(Drives& drives, DiskFolder& source, const std::string& rebuiltPath);
+// Waits until piece `index` is there: on a removable drive the user is asked to
+// insert its disk first (from piece 2 on), once the disk in the drive can be
+// taken out; while the piece is missing the wrong-disk prompt repeats (on a
+// fixed drive the window is told which path is missing first). Something other
+// than a regular file at the piece's path is not waited for. The folder of
+// `set` becomes the folder the piece is in on the disk found. On Failed,
+// `failure` says why.
+PieceWait WaitForPiece(JoinerWindow& window, UiServices& ui, JoinDisks& disks, int32_t index,
+                       SplitSetNames& set, IoStatus& failure);
+
+// In every set Carver makes, the pieces between the first and the last have
+// one size, no smaller than the first, and the last is no longer than one of
+// them plus what the first fell short of it; no piece is empty unless it is
+// the only one. The number of the first piece (from 1) of these lengths that breaks
+// that, or nothing.
+std::optional<int32_t> OddSizedPiece(const std::vector<int64_t>& lengths);
 
 enum class PieceEnd { Copied, Cancelled, Failed };
 
@@ -45,11 +53,5 @@ enum class PieceEnd { Copied, Cancelled, Failed };
 // On Failed, `failure` says why.
 PieceEnd CopyPiece(JoinerWindow& window, UiServices& ui, BinaryWriter& rebuilt, const std::string& piecePath,
                    int32_t index, int32_t count, std::vector<char>& block, IoStatus& failure);
-
-// Deletes the set's join-info file, its batch file and the piece just copied,
-// each only when it is there; failed deletions are ignored. The rebuilt file
-// is first flushed to stable storage: a failure there stops the run and
-// nothing is deleted.
-IoStatus DeleteJoinedFiles(BinaryWriter& rebuilt, const SplitSetNames& set, int32_t index);
 
 }  // namespace modMender
