@@ -58,10 +58,15 @@ const std::string& DiskFolder::Locate()
     current_ = place_.mountPoint == startMountPoint_
                    ? folder_
                    : WithBackslash(place_.inner.empty() ? place_.mountPoint : place_.mountPoint + "/" + place_.inner);
-    if (announce_) {
+    // Reported once after each question for a disk, and whenever the disk
+    // turns out to be another volume than the one found last (a wrong disk
+    // swapped for the right one).
+    const std::pair<int, std::string> found{volume_.id, volume_.mountPoint};
+    if (announce_ || (!lastFound_.second.empty() && found != lastFound_)) {
         announce_ = false;
         ui_.DiskFoundAt(current_);
     }
+    lastFound_ = found;
     return current_;
 }
 

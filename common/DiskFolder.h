@@ -53,7 +53,8 @@ private:
     std::string current_;
     VolumePlace place_;            // where the folder is (or would be)
     std::string startMountPoint_;  // where it was given: there the folder keeps its own text
-    MountedVolume volume_;         // the volume found last
+    MountedVolume volume_;         // the volume found by the last Locate
+    std::pair<int, std::string> lastFound_;  // the last volume found, by number and mount point
     // Mounts that cannot be the next disk, by number and mount point (the
     // kernel gives the number of an unmounted volume to the next mount).
     std::set<std::pair<int, std::string>> known_;
