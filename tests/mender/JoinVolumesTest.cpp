@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "FakeSystemTree.h"
 #include "JoinTestSupport.h"
@@ -10,62 +11,54 @@
 
 TEST(JoinVolumes, EachDiskIsFoundWhereTheDesktopMountsIt)
 {
-    FakeSystemTree tree;
-    // The set as the split left it: the join-info file and piece 1 on DISK1,
-    // piece 2 on DISK2, piece 3 on DISK3, each in films/.
-    for (const char* disk : {"DISK1", "DISK2", "DISK3", "OTHER"}) tree.MakeDisk(disk);
-    const TestSet set = MakeSet(tree.DiskFolder("DISK1") + "/films/", "movie.", "movie.avi", {5000, 4096, 123});
-    for (const int k : {2, 3})
-        std::filesystem::rename(set.piecePaths[k - 1], tree.DiskFolder("DISK" + std::to_string(k)) + "/films/movie.00" +
-                                                           std::to_string(k));
-    tree.Mount("DISK1", tree.Media("A"));
-
-    FakeJoinerWindow window;
-    window.afterDelete = true;
-    FakeUiServices ui("Mender");
-    ui.onQuestion = [&](const FakeUiServices::Question& q) {
-        if (q.text == DiskPrompt("２")) {
-            tree.Unmount(tree.Media("A"));
-            tree.Mount("DISK2", tree.Media("B"));
-        } else if (q.text == DiskPrompt("３")) {
-            // Disk 3 in the reader, and another stick plugged in as well.
-            tree.Unmount(tree.Media("B"));
-            tree.Mount("DISK3", tree.Media("C"));
-            tree.Mount("OTHER", tree.Media("D"), "8:33", "/dev/sdc1");
-        } else if (q.text == WrongDiskPrompt("３")) {
-            tree.Unmount(tree.Media("D"));
-        }
-    };
-    std::unique_ptr<Drives> drives = LinuxDrivesOver(tree.Sources());
-    modMender::JoinFiles(window, ui, tree.Media("A/films/movie.000"), tree.At("out"), *drives);
-
-    EXPECT_EQ(ui.log, (std::vector<std::string>{kAskJoin, "unmount /dev/sdb1", DiskPrompt("２"),
-                                                "found " + tree.Media("B/films/"), "unmount /dev/sdb1",
-                                                DiskPrompt("３"), WrongDiskPrompt("３"),
-                                                "found " + tree.Media("C/films/")}));
-    EXPECT_EQ(ReadBytes(tree.At("out/movie.avi")), set.Joined());
-    for (const char* disk : {"DISK1", "DISK2", "DISK3"})
-        EXPECT_TRUE(std::filesystem::is_empty(tree.DiskFolder(disk) + "/films")) << disk << ": deleted as it went";
-}
-
-TEST(JoinVolumes, TheFirstDiskIsLetGoAndADiskWithoutTheFolderIsTheWrongDisk)
-{
+    // What the user does at a question: volumes out and in.
+    using Swap = std::function<void(FakeSystemTree&, const std::string& question)>;
     struct Case {
         const char* what;
         bool afterDelete;
-        bool wrongDiskFirst;  // at the question for disk 2 a disk without films/ comes first
+        Swap swap;
+        std::vector<std::string> log;  // after the first question; "B" stands for the volume media/user/B/films/
     };
-    const Case cases[] = {{"keeping the set", false, false},
-                          {"deleting as it goes", true, false},
-                          {"a stranger's disk first", false, true}};
+    auto move = [](FakeSystemTree& t, const char* out, const char* disk, const char* in) {
+        t.Unmount(t.Media(out));
+        t.Mount(disk, t.Media(in));
+    };
+    const Case cases[] = {
+        {"deleting as it goes; another stick plugged in beside disk 3", true,
+         [&](FakeSystemTree& t, const std::string& q) {
+             if (q == DiskPrompt("２")) move(t, "A", "DISK2", "B");
+             if (q == DiskPrompt("３")) {
+                 move(t, "B", "DISK3", "C");
+                 t.Mount("OTHER", t.Media("D"), "8:33", "/dev/sdc1");
+             }
+             if (q == WrongDiskPrompt("３")) t.Unmount(t.Media("D"));
+         },
+         {"unmount", DiskPrompt("２"), "B", "unmount", DiskPrompt("３"), WrongDiskPrompt("３"), "C"}},
+        {"keeping the set", false,
+         [&](FakeSystemTree& t, const std::string& q) {
+             if (q == DiskPrompt("２")) move(t, "A", "DISK2", "B");
+             if (q == DiskPrompt("３")) move(t, "B", "DISK3", "A");
+         },
+         {"unmount", DiskPrompt("２"), "B", "unmount", DiskPrompt("３"), "A"}},
+        {"a disk without the folder first, then the right one elsewhere", false,
+         [&](FakeSystemTree& t, const std::string& q) {
+             if (q == DiskPrompt("２")) move(t, "A", "OTHER", "B");
+             if (q == WrongDiskPrompt("２")) move(t, "B", "DISK2", "C");
+             if (q == DiskPrompt("３")) move(t, "C", "DISK3", "C");
+         },
+         {"unmount", DiskPrompt("２"), "B", WrongDiskPrompt("２"), "C", "unmount", DiskPrompt("３"), "C"}},
+    };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         FakeSystemTree tree;
-        tree.MakeDisk("DISK1");
-        tree.MakeDisk("DISK2");
-        tree.MakeDisk("STRANGER", "");
-        const TestSet set = MakeSet(tree.DiskFolder("DISK1") + "/films/", "movie.", "movie.avi", {4096, 10});
-        std::filesystem::rename(set.piecePaths[1], tree.DiskFolder("DISK2") + "/films/movie.002");
+        // The set as the split left it: the join-info file and piece 1 on DISK1,
+        // piece 2 on DISK2, piece 3 on DISK3, each in films/.
+        for (const char* disk : {"DISK1", "DISK2", "DISK3"}) tree.MakeDisk(disk);
+        tree.MakeDisk("OTHER", "");
+        const TestSet set = MakeSet(tree.DiskFolder("DISK1") + "/films/", "movie.", "movie.avi", {5000, 4096, 123});
+        for (const int k : {2, 3})
+            std::filesystem::rename(set.piecePaths[k - 1], tree.DiskFolder("DISK" + std::to_string(k)) +
+                                                               "/films/movie.00" + std::to_string(k));
         tree.Mount("DISK1", tree.Media("A"));
         const std::string joinInfo = tree.Media("A/films/movie.000");
 
@@ -77,22 +70,21 @@ TEST(JoinVolumes, TheFirstDiskIsLetGoAndADiskWithoutTheFolderIsTheWrongDisk)
             if (q.text == DiskPrompt("２")) {
                 FileLock lock;
                 joinInfoFree = c.afterDelete ? !FileExists(joinInfo) : lock.Lock(joinInfo).ok();
-                tree.Unmount(tree.Media("A"));
-                tree.Mount(c.wrongDiskFirst ? "STRANGER" : "DISK2", tree.Media("B"));
-            } else if (q.text == WrongDiskPrompt("２")) {
-                tree.Unmount(tree.Media("B"));
-                tree.Mount("DISK2", tree.Media("C"));
             }
+            c.swap(tree, q.text);
         };
         std::unique_ptr<Drives> drives = LinuxDrivesOver(tree.Sources());
         modMender::JoinFiles(window, ui, joinInfo, tree.At("out"), *drives);
 
         EXPECT_TRUE(joinInfoFree) << "nothing on disk 1 is held open when it is swapped";
-        std::vector<std::string> log{kAskJoin, "unmount /dev/sdb1", DiskPrompt("２")};
-        if (c.wrongDiskFirst) log.insert(log.end(), {"found " + tree.Media("B/films/"), WrongDiskPrompt("２")});
-        log.push_back("found " + tree.Media((c.wrongDiskFirst ? "C" : "B") + std::string("/films/")));
+        std::vector<std::string> log{kAskJoin};
+        for (const std::string& entry : c.log)
+            log.push_back(entry == "unmount"   ? "unmount /dev/sdb1"
+                          : entry.size() == 1 ? "found " + tree.Media(entry + "/films/")
+                                              : entry);
         EXPECT_EQ(ui.log, log);
         EXPECT_EQ(ReadBytes(tree.At("out/movie.avi")), set.Joined());
-        EXPECT_EQ(std::filesystem::exists(tree.DiskFolder("DISK2") + "/films/movie.002"), !c.afterDelete);
+        for (const char* disk : {"DISK1", "DISK2", "DISK3"})
+            EXPECT_EQ(std::filesystem::is_empty(tree.DiskFolder(disk) + "/films"), c.afterDelete) << disk;
     }
 }
