@@ -80,12 +80,12 @@ IoStatus DiskFolder::Flush()
 {
     if (!removable_) return IoStatus::Success();
     const std::vector<std::string> written = std::exchange(written_, {});
+    if (written.empty()) return IoStatus::Success();
     for (const std::string& path : written)
-        if (IoStatus s = SyncPath(path); !s) return s;
-    // The folder holds the names of what was written, and of what a join
-    // deleted; the latter may stay behind without harm.
-    const IoStatus folder = current_.empty() ? IoStatus::Success() : SyncPath(current_);
-    return written.empty() ? IoStatus::Success() : folder;
+        if (IoStatus s = SyncPath(path); !s) return std::move(s).About(path);
+    // The folder holds their names (all of them written into one folder).
+    const std::string folder = written.back().substr(0, written.back().rfind('/') + 1);
+    return SyncPath(folder).About(folder);
 }
 
 IoStatus DiskFolder::NextDisk()

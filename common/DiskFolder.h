@@ -32,7 +32,7 @@ public:
     // the folder now; empty when there is none.
     std::string Root();
 
-    // A file the run wrote on the present disk.
+    // A file the run wrote on the present disk, in the folder found there.
     void Written(const std::string& path) { written_.push_back(path); }
     // Makes everything written on the present disk reach the device: each file
     // written since the last Flush, then the folder. Fails only when something
