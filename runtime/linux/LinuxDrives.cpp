@@ -67,6 +67,7 @@ std::string ParentOf(const std::string& path)
 }
 
 std::string LastNameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+std::string FirstName(const std::string& relative) { return relative.substr(0, relative.find('/')); }
 
 std::string Join(const std::string& folder, const std::string& name)
 {
@@ -184,7 +185,7 @@ public:
     {
         const auto table = ReadMountTable(mountInfo_);
         const ExistingPart part = SplitAtExisting(path);
-        if (!part.rest.empty() && HoldsRemovableMounts(part.existing, table)) return true;
+        if (!UnmountedVolumeOf(part, table).empty()) return true;
         const MountEntry* m = MountHolding(table, part.existing);
         return m && DeviceRemovable(*m);
     }
@@ -265,10 +266,9 @@ public:
     {
         const auto table = ReadMountTable(mountInfo_);
         const ExistingPart part = SplitAtExisting(path);
-        if (!part.rest.empty() && HoldsRemovableMounts(part.existing, table)) {
-            const size_t slash = part.rest.find('/');
-            return {Join(part.existing, part.rest.substr(0, slash)),
-                    slash == std::string::npos ? std::string() : part.rest.substr(slash + 1)};
+        if (const std::string volume = UnmountedVolumeOf(part, table); !volume.empty()) {
+            const std::string path = Join(part.existing, part.rest);
+            return {volume, path.size() > volume.size() ? path.substr(volume.size() + 1) : std::string()};
         }
         const MountEntry* m = MountHolding(table, part.existing);
         if (!m) return {};
@@ -314,15 +314,25 @@ private:
         return false;
     }
 
-    // Whether the desktop mounts removable volumes right inside this
-    // canonical folder.
-    bool HoldsRemovableMounts(const std::string& folder, const std::vector<MountEntry>& table) const
+    // Of a path that does not exist: the mount point of the volume it would be
+    // on, when it lies inside a folder where the desktop mounts removable
+    // volumes but on no volume mounted there (that folder, or the volume's
+    // own, need not exist: the desktop makes them when it mounts), or right
+    // beside a removable volume; empty otherwise.
+    std::string UnmountedVolumeOf(const ExistingPart& part, const std::vector<MountEntry>& table) const
     {
-        for (const std::string& media : mediaFolders_)
-            if (folder == media) return true;
+        if (part.rest.empty()) return {};
+        const std::string path = Join(part.existing, part.rest);
+        const MountEntry* holder = MountHolding(table, part.existing);
+        for (const std::string& media : mediaFolders_) {
+            const bool onVolumeThere = holder && holder->mountPoint.size() > media.size() && IsUnder(holder->mountPoint, media);
+            if (path.size() > media.size() && IsUnder(path, media) && !onVolumeThere)
+                return Join(media, FirstName(path.substr(media.size() + 1)));
+        }
         for (const MountEntry& m : table)
-            if (m.mountPoint != "/" && ParentOf(m.mountPoint) == folder && DeviceRemovable(m)) return true;
-        return false;
+            if (m.mountPoint != "/" && ParentOf(m.mountPoint) == part.existing && DeviceRemovable(m))
+                return Join(part.existing, FirstName(part.rest));
+        return {};
     }
 
     const std::string mountInfo_;

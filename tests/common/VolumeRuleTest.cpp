@@ -3,6 +3,8 @@
 // disk.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "DiskFolder.h"
 #include "FakeSystemTree.h"
 #include "FakeUiServices.h"
@@ -49,11 +51,14 @@ TEST(VolumeRule, RemovableIsWhatTheDesktopCallsRemovable)
         {t.At("ram/films"), false, t.At("ram"), "films"},
         // Paths that do not exist (yet).
         {t.Media("LATER/films/x"), true, t.Media("LATER"), "films/x"},  // no disk in the drive
+        {t.Media("GONE/films"), true, t.Media("GONE"), "films"},        // a mount point left behind
+        {t.At("run/media/user/LATER/films"), true, t.At("run/media/user/LATER"), "films"},  // nothing mounted there yet
         {t.At("mnt/usb/films"), true, t.At("mnt/usb"), "films"},        // beside a removable volume
         {t.Media("STICK/new/deeper"), true, t.Media("STICK"), "new/deeper"},
         {t.At("data/./new/../other"), false, t.At("data"), "other"},
         {t.At("nowhere/films"), false, "/", t.At("nowhere/films").substr(1)},
     };
+    std::filesystem::create_directory(t.Media("GONE"));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
         EXPECT_EQ(m.drives->IsRemovable(c.path), c.removable);

@@ -33,7 +33,11 @@ FakeSystemTree::FakeSystemTree() : root_(fs::canonical(dir_.Path()).string())
     WriteTable();
 }
 
-DriveSources FakeSystemTree::Sources() const { return {At("mountinfo"), At("sys"), {At("media/user")}}; }
+// Like most machines, one of the two media folders is not there.
+DriveSources FakeSystemTree::Sources() const
+{
+    return {At("mountinfo"), At("sys"), {At("media/user"), At("run/media/user")}};
+}
 
 void FakeSystemTree::Device(const std::string& path, const std::string& devNumbers, int removable)
 {

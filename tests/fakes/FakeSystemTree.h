@@ -23,7 +23,8 @@ public:
 
     // Canonical paths inside the tree.
     std::string At(const std::string& relative) const { return root_ + "/" + relative; }
-    // Where the desktop mounts removable volumes: media/user.
+    // Where the desktop mounts removable volumes: media/user (and
+    // run/media/user, which is not there).
     std::string Media(const std::string& name) const { return At("media/user/" + name); }
     DriveSources Sources() const;
 
