@@ -8,12 +8,14 @@
 
 #include "BlockPlan.h"
 #include "CarverPlatform.h"
+#include "CopyHasher.h"
 #include "DestinationDrive.h"
 #include "DiskPrompt.h"
 #include "DiskSpace.h"
 #include "FileTimeCopy.h"
 #include "Files.h"
 #include "JoinBatch.h"
+#include "Manifest.h"
 #include "NumberFormat.h"
 #include "SourceGuard.h"
 #include "SplitSet.h"
@@ -39,6 +41,12 @@ namespace {
 using Ending = std::optional<bool>;
 constexpr Ending kGoOn = std::nullopt;
 
+// What a removable disk keeps free beside its piece: a block for the
+// manifest, and a block because pieces after the first are the split size
+// rounded up to whole blocks, up to one block more than the figure the disk
+// questions measure.
+constexpr int64_t kManifestRoom = 2 * kBlockSize;
+
 class SplitRun {
 public:
     SplitRun(SplitterWindow& window, UiServices& ui, const std::string& sourcePath,
@@ -57,6 +65,8 @@ private:
     Ending WritePiece(int64_t k, int64_t plannedBytes, bool untilSourceEnds);
     Ending CopyBlocks(int64_t k, int64_t plannedBytes, bool untilSourceEnds, int64_t& written);
     Ending DiskCheck();
+    Ending EndOfDisk(int64_t k);
+    double Room() const { return removable_ && makeManifest_ ? kManifestRoom : 0; }
     IoStatus CheckBeforeWriting();
     IoStatus WriteSetDescription();
     void StartPlan(double firstDiskFree);
@@ -81,6 +91,7 @@ private:
 
     bool setDate_ = false;
     bool makeBatch_ = false;
+    bool makeManifest_ = false;
     bool removable_ = false;
     std::string rootAtStart_;
     std::string root_;
@@ -94,12 +105,16 @@ private:
     BinaryReader sourceFile_;
     BinaryWriter pieceFile_;
     std::vector<char> buffer_;
+    // Hashes every block as it is copied, when the set gets its manifests.
+    std::unique_ptr<CopyHasher> hasher_;
+    int64_t firstPieceOnDisk_ = 1;
 };
 
 bool SplitRun::Run()
 {
     setDate_ = window_.SetDateChecked();
     makeBatch_ = window_.BatchMakeChecked();
+    makeManifest_ = window_.ManifestWanted();
 
     removable_ = drives_.IsRemovable(folder_);
     rootAtStart_ = DriveRootText(drives_, folder_);
@@ -122,6 +137,7 @@ bool SplitRun::Run()
     if (counts_.pieceCount > 0) {
         if (IoStatus s = CheckBeforeWriting(); !s) return Failed(s);
     }
+    if (makeManifest_) hasher_ = MakeThreadedCopyHasher(kBlockSize, 2);
 
     for (int64_t k = 1; k <= counts_.fullPieces; ++k) {
         if (Ending end = FullPiece(k)) return *end;
@@ -151,14 +167,15 @@ IoStatus SplitRun::CheckBeforeWriting()
 Ending SplitRun::FullPiece(int64_t k)
 {
     if (removable_ && k > 1 && Ask(DiskQuestion(k)) == MsgAnswer::Cancel) return GaveUpBeforePiece();
-    if (EnsureDiskSpace(window_, ui_, folder_, splitSize_) != kDiskSpaceOk) return GaveUpBeforePiece();
+    if (EnsureDiskSpace(window_, ui_, folder_, splitSize_ + Room()) != kDiskSpaceOk) return GaveUpBeforePiece();
     if (k == 1) {
         if (IoStatus s = WriteSetDescription(); !s) return Failed(s);
         DeleteExisting(names_.PiecePath(1));
         // Measured now, with the join-info and batch files on the disk and an
-        // old piece 001 gone.
-        StartPlan(FreeBytesForPiece(DriveRootText(drives_, folder_)));
+        // old piece 001 and manifest gone.
+        StartPlan(FreeBytesForPiece(DriveRootText(drives_, folder_)) - Room());
     } else {
+        if (removable_) DeleteExisting(names_.ManifestPath());
         DeleteExisting(names_.PiecePath(static_cast<int32_t>(k)));
     }
     return WritePiece(k, plan_->PieceBytes(k), false);
@@ -170,12 +187,14 @@ Ending SplitRun::FinalPiece(int64_t k)
     if (remaining_ == 0) remaining_ = sourceFile_.Length();
     clsPrivate& figure = PrivateInstance();
     figure.DiskTotalSize(FreeBytesForPiece(folder_));
-    if (figure.DiskTotalSize() < static_cast<double>(remaining_) &&
-        EnsureDiskSpace(window_, ui_, folder_, splitSize_) != kDiskSpaceOk)
+    if (figure.DiskTotalSize() < static_cast<double>(remaining_) + Room() &&
+        EnsureDiskSpace(window_, ui_, folder_, splitSize_ + Room()) != kDiskSpaceOk)
         return GaveUpAtDiskCheck();
     if (k == 1) {
         if (IoStatus s = WriteSetDescription(); !s) return Failed(s);
         StartPlan(0);
+    } else if (removable_) {
+        DeleteExisting(names_.ManifestPath());
     }
     DeleteExisting(names_.PiecePath(static_cast<int32_t>(k)));
     return WritePiece(k, plan_->PieceBytes(k), true);
@@ -193,6 +212,9 @@ IoStatus SplitRun::WriteSetDescription()
 {
     const std::string joinInfo = names_.JoinInfoPath();
     DeleteExisting(joinInfo);
+    // A manifest of an earlier set would fail the new pieces; it goes even
+    // when this set gets none.
+    DeleteExisting(names_.ManifestPath());
     if (IoStatus s = WriteJoinInfo(joinInfo, static_cast<int32_t>(counts_.pieceCount), names_.sourceName); !s)
         return s;
     if (setDate_) ApplyFileTimes(joinInfo);
@@ -209,8 +231,10 @@ Ending SplitRun::WritePiece(int64_t k, int64_t plannedBytes, bool untilSourceEnd
     // The last blocks reach the file when it is closed: a failure there is a
     // write failure like any other.
     if (IoStatus s = pieceFile_.Close(); !s) return Failed(s);
+    if (hasher_) hasher_->EndPiece();
     if (setDate_) ApplyFileTimes(path);
     if (Ending end = DiskCheck()) return end;
+    if (Ending end = EndOfDisk(k)) return end;
     finishedBytes_ += written;
     return kGoOn;
 }
@@ -234,9 +258,11 @@ Ending SplitRun::CopyBlocks(int64_t k, int64_t plannedBytes, bool untilSourceEnd
             last = remaining_ <= kBlockSize;
             size = last ? std::max<int64_t>(remaining_, 0) : kBlockSize;
         }
-        const std::span<char> block(buffer_.data(), static_cast<size_t>(size));
+        const std::span<char> block = hasher_ ? hasher_->NextBlock(static_cast<size_t>(size))
+                                              : std::span<char>(buffer_.data(), static_cast<size_t>(size));
         if (IoStatus s = sourceFile_.Read(block); !s) return Failed(s);
         if (IoStatus s = pieceFile_.Write(block); !s) return Failed(s);
+        if (hasher_) hasher_->BlockFilled();
         written += size;
         if (last) break;
         if (CancelRequested) return CancelledDuringCopy();
@@ -252,6 +278,33 @@ Ending SplitRun::DiskCheck()
         if (Ask(kDiskRemoved) == MsgAnswer::Cancel) return GaveUpAtDiskCheck();
         if (EnsureDiskSpace(window_, ui_, folder_, splitSize_) != kDiskSpaceOk) return GaveUpAtDiskCheck();
     }
+    return kGoOn;
+}
+
+// The manifest of the disk that ends with piece k, once that piece is closed
+// and the disk is still in: on a removable drive every disk ends with its
+// piece, on a fixed one the last piece ends the only disk.
+Ending SplitRun::EndOfDisk(int64_t k)
+{
+    if (!hasher_ || (!removable_ && k < counts_.pieceCount)) return kGoOn;
+    std::vector<Sha256Digest> digests;
+    if (IoStatus s = hasher_->TakePieceDigests(digests); !s) return Failed(s);
+    std::vector<ManifestEntry> entries;
+    for (size_t i = 0; i < digests.size(); ++i)
+        entries.push_back({names_.PieceFileName(static_cast<int32_t>(firstPieceOnDisk_ + static_cast<int64_t>(i))),
+                           HexOf(digests[i])});
+    // The whole source goes next to the last piece, unless its name is one of
+    // the set's own (a source x.001 split elsewhere): one line could not check
+    // both files.
+    if (k == counts_.pieceCount && !names_.IsOwnFileName(names_.sourceName, counts_.pieceCount)) {
+        Sha256Digest whole;
+        if (IoStatus s = hasher_->WholeDigest(whole); !s) return Failed(s);
+        entries.push_back({names_.sourceName, HexOf(whole)});
+    }
+    const std::string path = names_.ManifestPath();
+    if (IoStatus s = WriteManifest(path, entries); !s) return Failed(s);
+    if (setDate_) ApplyFileTimes(path);
+    firstPieceOnDisk_ = k + 1;
     return kGoOn;
 }
 

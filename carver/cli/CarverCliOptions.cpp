@@ -11,6 +11,8 @@ const char* const kCarverCliUsage =
     "                     a whole number of bytes. Default: 1.44MB.\n"
     "  -b, --batch        also write the join batch file\n"
     "  -m, --set-date     give the written files the source's dates\n"
+    "      --no-checksum  write no NAME.sha256 (the SHA-256 of the pieces and the\n"
+    "                     whole file, for sha256sum -c) beside the pieces\n"
     "      --removable    treat FOLDER's drive as removable (disk by disk)\n"
     "      --fixed        treat FOLDER's drive as fixed\n"
     "  -y, --yes          answer OK to the confirmation and to every \"set the disk\"\n"
@@ -60,6 +62,8 @@ std::optional<CarverCliOptions> ParseCarverCli(const std::vector<std::string>& a
             o.batch = true;
         } else if (a == "-m" || a == "--set-date") {
             o.setDate = true;
+        } else if (a == "--no-checksum") {
+            o.writeManifest = false;
         } else if (a == "-s" || a == "--size" || a.rfind("--size=", 0) == 0) {
             std::string word;
             if (a.rfind("--size=", 0) == 0) {

@@ -13,6 +13,7 @@ struct CarverCliOptions {
     double splitSize = 1421000;  // the window's 1.44MB
     bool batch = false;
     bool setDate = false;
+    bool writeManifest = true;  // NAME.sha256 beside the pieces; --no-checksum turns it off
 };
 
 // The split size a size word stands for: a preset caption of the window (the

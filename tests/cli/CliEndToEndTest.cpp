@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "ChildProcess.h"
+#include "Sha256SumCheck.h"
 #include "TempFolder.h"
 
 namespace fs = std::filesystem;
@@ -42,7 +43,8 @@ TEST(CliEndToEnd, SplitAndJoinRoundTripByteForByte)
         WriteBytes(dir / name, data);
         fs::create_directory(dir / "set");
         std::string err;
-        ASSERT_EQ(RunProgram(kCarver, {"-y", "-b", "-m", dir / name, dir / "set"}, "", &err), 0) << err;
+        ASSERT_EQ(RunProgram(kCarver, {"-y", "-b", "-m", "--no-checksum", dir / name, dir / "set"}, "", &err), 0)
+            << err;
         const std::string base = name.substr(0, name.find('.'));
         EXPECT_EQ(Names(dir / "set"), (std::vector<std::string>{base + ".000", base + ".001", base + ".002",
                                                                 base + ".003", base + ".bat"}));
@@ -76,7 +78,7 @@ TEST(CliEndToEnd, ExitStatusesOfCarver)
     EXPECT_NE(err.find(kSplitFailed), std::string::npos);
     // Completed.
     EXPECT_EQ(RunProgram(kCarver, {"-s", "4096", dir / "src.bin", dir / "out"}, "y", &err), 0) << err;
-    EXPECT_EQ(Names(dir / "out").size(), 4u);
+    EXPECT_EQ(Names(dir / "out").size(), 5u) << "the join-info file, three pieces, the manifest";
     // Usage errors, with a reason and the usage.
     for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
              {"-s", "0", "a", "b"}, {"-s", "-5", "a", "b"}, {"-s", "abc", "a", "b"}, {"-s", "3MB", "a", "b"},
@@ -107,6 +109,30 @@ TEST(CliEndToEnd, ExitStatusesOfMender)
     EXPECT_NE(err.find("usage: mender-cli"), std::string::npos);
 }
 
+// By default a split set checks itself with sha256sum -c, before the join
+// and, beside the rebuilt file, after it; --no-checksum leaves it out.
+TEST(CliEndToEnd, TheSetChecksItselfUnlessToldNot)
+{
+    TempFolder dir;
+    const std::string data = PatternBytes(3'000'000, 9);
+    WriteBytes(dir / "動画 ﾌｧｲﾙ.bin", data);
+    std::string err;
+    fs::create_directory(dir / "set");
+    ASSERT_EQ(RunProgram(kCarver, {"-y", dir / "動画 ﾌｧｲﾙ.bin", dir / "set"}, "", &err), 0) << err;
+    EXPECT_EQ(Names(dir / "set"), (std::vector<std::string>{"動画 ﾌｧｲﾙ.000", "動画 ﾌｧｲﾙ.001", "動画 ﾌｧｲﾙ.002",
+                                                            "動画 ﾌｧｲﾙ.003", "動画 ﾌｧｲﾙ.sha256"}));
+    ASSERT_EQ(RunProgram(kMender, {"-y", dir / "set/動画 ﾌｧｲﾙ.000", dir / "set"}, "", &err), 0) << err;
+    const Sha256SumResult r = RunSha256SumCheck(dir / "set", "動画 ﾌｧｲﾙ.sha256");
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_NE(r.output.find("動画 ﾌｧｲﾙ.bin: OK"), std::string::npos) << r.output;
+
+    fs::remove_all(dir / "set");
+    fs::create_directory(dir / "set");
+    ASSERT_EQ(RunProgram(kCarver, {"-y", "--no-checksum", dir / "動画 ﾌｧｲﾙ.bin", dir / "set"}, "", &err), 0) << err;
+    EXPECT_EQ(Names(dir / "set").size(), 4u);
+    EXPECT_FALSE(fs::exists(dir / "set/動画 ﾌｧｲﾙ.sha256"));
+}
+
 // A removable split answered disk by disk: between the questions the test takes
 // the written pieces away, the way a user swaps disks; then a removable join
 // gets them back one disk at a time.
@@ -117,7 +143,7 @@ TEST(CliEndToEnd, RemovableSplitAndJoinDiskByDisk)
     WriteBytes(dir / "data.bin", data);
     fs::create_directory(dir / "drive");
     {
-        ChildProcess carver(kCarver, {"--removable", "-s", "100KB", dir / "data.bin", dir / "drive"});
+        ChildProcess carver(kCarver, {"--removable", "--no-checksum", "-s", "100KB", dir / "data.bin", dir / "drive"});
         ASSERT_TRUE(carver.WaitFor("分割数は *.001～*.003 の ３ です [OK/Cancel] ")) << carver.Err();
         carver.Send("ok");
         ASSERT_TRUE(carver.WaitFor("１枚目のﾃﾞｨｽｸをｾｯﾄして下さい [OK/Cancel] ")) << carver.Err();
