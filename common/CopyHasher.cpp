@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -57,21 +58,19 @@ public:
         : chunkSize_(std::max(kChunkSize, largestBlock)), workers_(std::clamp(threads, 1, 2))
     {
         for (Chunk& c : chunks_) c.data = std::make_unique_for_overwrite<char[]>(chunkSize_);
-        for (int i = 0; i < workers_; ++i) {
-            const bool pieces = workers_ == 1 || i == 0;
-            const bool whole = workers_ == 1 || i == 1;
-            threads_[i] = std::thread([this, i, pieces, whole] { Work(i, pieces, whole); });
+        try {
+            for (int i = 0; i < workers_; ++i) {
+                const bool pieces = workers_ == 1 || i == 0;
+                const bool whole = workers_ == 1 || i == 1;
+                threads_[i] = std::thread([this, i, pieces, whole] { Work(i, pieces, whole); });
+            }
+        } catch (...) {
+            Abandon();  // the threads already started
+            throw;
         }
     }
 
-    ~ThreadedCopyHasher() override
-    {
-        {
-            std::lock_guard lock(mutex_);
-            abandoned_ = true;
-        }
-        Stop();
-    }
+    ~ThreadedCopyHasher() override { Abandon(); }
 
     std::span<char> NextBlock(size_t size) override
     {
@@ -179,6 +178,15 @@ private:
         }
     }
 
+    void Abandon()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            abandoned_ = true;
+        }
+        Stop();
+    }
+
     void Stop()
     {
         {
@@ -212,6 +220,15 @@ private:
 };
 
 }  // namespace
+
+std::unique_ptr<CopyHasher> MakeCopyHasher(size_t largestBlock)
+{
+    try {
+        return MakeThreadedCopyHasher(largestBlock, 2);
+    } catch (const std::system_error&) {
+        return MakeInlineCopyHasher(largestBlock);  // no thread to be had: the copy hashes as it goes
+    }
+}
 
 std::unique_ptr<CopyHasher> MakeInlineCopyHasher(size_t largestBlock)
 {
