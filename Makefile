@@ -1,10 +1,13 @@
 # make run   installs what is missing, builds and starts Carver
 # make test  installs what is missing, builds and runs every test
+# make install PREFIX=~/.local   installs the programs and their desktop files
+# make package                  builds a .deb in the build folder
 BUILD      ?= build
+PREFIX     ?= /usr/local
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_ARGS ?=
 
-.PHONY: all deps build run run-mender test test-noqt test-sanitize bench clean
+.PHONY: all deps build run run-mender test test-noqt test-sanitize bench install package clean
 
 all: build
 
@@ -33,6 +36,13 @@ test-sanitize: deps
 
 bench: build
 	@scripts/run-bench.sh $(BUILD)
+
+# DESTDIR, when set, is put in front of PREFIX (staged installs).
+install: build
+	DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
+
+package: build
+	cmake --build $(BUILD) --target package
 
 clean:
 	rm -rf $(BUILD) build-sanitize

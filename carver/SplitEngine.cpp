@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <vector>
 
+#include "BatchText.h"
 #include "BlockPlan.h"
 #include "CarverPlatform.h"
 #include "CopyHasher.h"
@@ -17,6 +18,7 @@
 #include "JoinBatch.h"
 #include "Manifest.h"
 #include "NumberFormat.h"
+#include "Paths.h"
 #include "SourceGuard.h"
 #include "SplitSet.h"
 
@@ -35,7 +37,23 @@ std::string PieceCountQuestion(int64_t pieceCount)
     return "分割数は " + PieceRangeText(pieceCount) + " の " + FullWidthDigits(pieceCount) + " です";
 }
 
+std::string OverwriteQuestion(const std::string& fileName)
+{
+    return "分割先に「" + fileName + "」があります　上書きしますか";
+}
+
 namespace {
+
+constexpr const char* kEmptySource = "ﾌｧｲﾙが空です";
+constexpr const char* kNameCannotBeWritten = "ﾌｧｲﾙ名に連結情報ﾌｧｲﾙに書けない文字 (制御文字) があります";
+
+bool HoldsControlCharacter(const std::string& name)
+{
+    return std::any_of(name.begin(), name.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u < 0x20 || u == 0x7F;
+    });
+}
 
 // A step either lets the run go on (nothing) or ends it with SplitFile's result.
 using Ending = std::optional<bool>;
@@ -67,6 +85,9 @@ private:
     Ending DiskCheck();
     Ending EndOfDisk(int64_t k);
     double Room() const { return removable_ && makeManifest_ ? kManifestRoom : 0; }
+    Ending ClaimDisk(int64_t k);
+    std::vector<std::string> FilesOnDisk(int64_t k) const;
+    IoStatus CheckSource();
     IoStatus CheckBeforeWriting();
     IoStatus WriteSetDescription();
     void StartPlan(double firstDiskFree);
@@ -75,6 +96,7 @@ private:
 
     // The ways a run ends.
     bool Declined();
+    bool Refused();
     bool GaveUpBeforePiece();
     bool GaveUpAtDiskCheck();
     bool CancelledDuringCopy();
@@ -102,8 +124,12 @@ private:
     int64_t blocksCopied_ = 0;
     int64_t finishedBytes_ = 0;  // bytes in the pieces already closed
     int64_t remaining_ = 0;      // bytes left, as computed before the last block
+    int64_t piecesWritten_ = 0;
     BinaryReader sourceFile_;
     BinaryWriter pieceFile_;
+    // Held while the first disk is written (the whole run on a fixed drive): a
+    // join of this set, or a second split into it, stops before it changes anything.
+    FileLock joinInfoLock_;
     std::vector<char> buffer_;
     // Hashes every block as it is copied, when the set gets its manifests.
     std::unique_ptr<CopyHasher> hasher_;
@@ -118,6 +144,7 @@ bool SplitRun::Run()
 
     removable_ = drives_.IsRemovable(folder_);
     rootAtStart_ = DriveRootText(drives_, folder_);
+    if (IoStatus s = CheckSource(); !s) return Failed(s);
     counts_ = ComputePieceCounts(FileLength(source_), splitSize_);
     const std::string range = PieceRangeText(counts_.pieceCount);
     window_.SetPieceRange(range);
@@ -148,16 +175,30 @@ bool SplitRun::Run()
     return Completed();
 }
 
+// What can be known to fail before anything is asked or written: a source
+// that is no regular file or is empty, and a name the set's files cannot
+// carry. A missing source fails later, at the open.
+IoStatus SplitRun::CheckSource()
+{
+    IoStatus refusal = IoStatus::Success();
+    JoinBatchText text;
+    if (HoldsControlCharacter(names_.sourceName)) refusal = IoStatus::Failure(kNameCannotBeWritten);
+    else if (makeBatch_) refusal = ComposeJoinBatch(names_.sourceName, 1, text);
+    if (refusal.ok() && IsNonRegularEntry(source_)) refusal = IoStatus::Failure(kNotRegularFile);
+    if (refusal.ok() && FileLength(source_) == 0) refusal = IoStatus::Failure(kEmptySource);
+    return refusal.ok() ? refusal : std::move(refusal).About(source_);
+}
+
 IoStatus SplitRun::CheckBeforeWriting()
 {
-    if (counts_.pieceCount > INT32_MAX) return IoStatus::Failure("分割数が多すぎます");
+    if (counts_.pieceCount > INT32_MAX) return IoStatus::Failure("分割数が多すぎます").About(source_);
     // On a fixed drive a missing folder fails here, before anything is
     // written. On a removable drive it means the disk is not in (yet); the
     // disk-space question takes care of that.
     if (!removable_) {
         struct stat st;
-        if (::stat(folder_.c_str(), &st) != 0) return IoStatus::FromErrno(errno);
-        if (!S_ISDIR(st.st_mode)) return IoStatus::FromErrno(ENOTDIR);
+        if (::stat(folder_.c_str(), &st) != 0) return IoStatus::FromErrno(errno).About(folder_);
+        if (!S_ISDIR(st.st_mode)) return IoStatus::FromErrno(ENOTDIR).About(folder_);
     }
     root_ = DriveRootText(drives_, folder_);
     if (root_.empty()) root_ = rootAtStart_;
@@ -166,8 +207,11 @@ IoStatus SplitRun::CheckBeforeWriting()
 
 Ending SplitRun::FullPiece(int64_t k)
 {
+    // The first disk is done: its files must not be held open while it is swapped.
+    if (removable_ && k > 1) joinInfoLock_.Release();
     if (removable_ && k > 1 && Ask(DiskQuestion(k)) == MsgAnswer::Cancel) return GaveUpBeforePiece();
     if (EnsureDiskSpace(window_, ui_, folder_, splitSize_ + Room()) != kDiskSpaceOk) return GaveUpBeforePiece();
+    if (Ending end = ClaimDisk(k)) return end;
     if (k == 1) {
         if (IoStatus s = WriteSetDescription(); !s) return Failed(s);
         DeleteExisting(names_.PiecePath(1));
@@ -183,6 +227,7 @@ Ending SplitRun::FullPiece(int64_t k)
 
 Ending SplitRun::FinalPiece(int64_t k)
 {
+    if (removable_ && k > 1) joinInfoLock_.Release();
     if (removable_ && k > 1 && Ask(DiskQuestion(k)) == MsgAnswer::Cancel) return GaveUpBeforePiece();
     if (remaining_ == 0) remaining_ = sourceFile_.Length();
     clsPrivate& figure = PrivateInstance();
@@ -190,6 +235,7 @@ Ending SplitRun::FinalPiece(int64_t k)
     if (figure.DiskTotalSize() < static_cast<double>(remaining_) + Room() &&
         EnsureDiskSpace(window_, ui_, folder_, splitSize_ + Room()) != kDiskSpaceOk)
         return GaveUpAtDiskCheck();
+    if (Ending end = ClaimDisk(k)) return end;
     if (k == 1) {
         if (IoStatus s = WriteSetDescription(); !s) return Failed(s);
         StartPlan(0);
@@ -208,10 +254,50 @@ void SplitRun::StartPlan(double firstDiskFree)
     totalBlocks_ = std::max(totalBlocks_, plan_->BlockCount());
 }
 
+// The files the split writes on disk k: on a fixed drive every file of the
+// set goes on the one disk; on a removable drive the first disk takes the set's
+// description with the first piece, and every later disk its own piece. Every
+// disk has its manifest, which is replaced (or deleted) even when the set gets none.
+std::vector<std::string> SplitRun::FilesOnDisk(int64_t k) const
+{
+    std::vector<std::string> files;
+    if (k == 1) {
+        files.push_back(names_.JoinInfoPath());
+        if (makeBatch_) files.push_back(names_.BatchPath());
+    }
+    const int64_t last = removable_ ? k : counts_.pieceCount;
+    for (int64_t piece = k; piece <= last; ++piece) files.push_back(names_.PiecePath(static_cast<int32_t>(piece)));
+    if (k == 1 || removable_) files.push_back(names_.ManifestPath());
+    return files;
+}
+
+// Before the first file goes on a disk: the set's join-info file is locked,
+// nothing but regular files stands in the way, and the user agrees to replace
+// the files of the set that are there already.
+Ending SplitRun::ClaimDisk(int64_t k)
+{
+    if (k > 1 && !removable_) return kGoOn;  // a fixed drive is claimed once, before piece 1
+    const std::string joinInfo = names_.JoinInfoPath();
+    if (k == 1 && FileExists(joinInfo)) {
+        if (IoStatus s = joinInfoLock_.Lock(joinInfo); !s) return Failed(s);
+    }
+    const std::vector<std::string> files = FilesOnDisk(k);
+    for (const std::string& path : files)
+        if (IsNonRegularEntry(path)) return Failed(IoStatus::Failure(kNotRegularFile).About(path));
+    const auto existing = std::find_if(files.begin(), files.end(), [](const std::string& p) { return FileExists(p); });
+    if (existing != files.end() &&
+        ui_.MessageBox(OverwriteQuestion(FileNameOf(*existing)), MsgButtons::YesNo, MsgIcon::Warning) != MsgAnswer::Yes)
+        return Refused();
+    if (k == 1 && !joinInfoLock_.Held()) {
+        if (IoStatus s = joinInfoLock_.LockNew(joinInfo); !s) return Failed(s);
+    }
+    return kGoOn;
+}
+
 IoStatus SplitRun::WriteSetDescription()
 {
+    // Written in place, not replaced: the lock on it must stay on this file.
     const std::string joinInfo = names_.JoinInfoPath();
-    DeleteExisting(joinInfo);
     // A manifest of an earlier set would fail the new pieces; it goes even
     // when this set gets none.
     DeleteExisting(names_.ManifestPath());
@@ -233,6 +319,7 @@ Ending SplitRun::WritePiece(int64_t k, int64_t plannedBytes, bool untilSourceEnd
     if (IoStatus s = pieceFile_.Close(); !s) return Failed(s);
     if (hasher_) hasher_->EndPiece();
     if (setDate_) ApplyFileTimes(path);
+    ++piecesWritten_;
     if (Ending end = DiskCheck()) return end;
     if (Ending end = EndOfDisk(k)) return end;
     finishedBytes_ += written;
@@ -325,17 +412,29 @@ bool SplitRun::Declined()
     return true;
 }
 
+// Declined at the question before a disk's first file: nothing written on it.
+bool SplitRun::Refused()
+{
+    sourceFile_.Close();
+    window_.StatusBox().Hide();
+    window_.SetPieceRange("");
+    ui_.Yield();
+    return true;
+}
+
 bool SplitRun::GaveUpBeforePiece()
 {
     sourceFile_.Close();
     window_.SetPieceRange("");
     ui_.Yield();
+    window_.SplitStopped(piecesWritten_, counts_.pieceCount, folder_);
     return true;
 }
 
 bool SplitRun::GaveUpAtDiskCheck()
 {
     sourceFile_.Close();
+    window_.SplitStopped(piecesWritten_, counts_.pieceCount, folder_);
     return true;
 }
 
@@ -349,6 +448,7 @@ bool SplitRun::CancelledDuringCopy()
     window_.SetPieceRange("");
     window_.SetStatusText("");
     ui_.Yield();
+    window_.SplitStopped(piecesWritten_, counts_.pieceCount, folder_);
     return true;
 }
 
@@ -360,7 +460,7 @@ bool SplitRun::Failed(const IoStatus& status)
     window_.SetPieceRange("");
     window_.SetStatusText("");
     ui_.Yield();
-    ui_.MessageBox(std::string(kSplitFailed) + kCrLf + status.Description(), MsgButtons::Ok, MsgIcon::Stop);
+    ui_.ShowFailure(kSplitFailed, status);
     return false;
 }
 

@@ -2,6 +2,7 @@
 // The elements of the splitter window that the split engine works on, and
 // nothing more. The Qt window, the command-line front end and the tests each
 // provide them.
+#include <cstdint>
 #include <string>
 
 #include "ProgressPicture.h"
@@ -23,4 +24,8 @@ public:
     virtual bool ManifestWanted() = 0;
     // The text of txtToFolder as it reads now (read only when a disk is formatted).
     virtual std::string ToFolderText() = 0;
+
+    // A split cancelled by the user with `written` whole pieces in `folder`;
+    // a terminal says so, a window shows what is there anyway.
+    virtual void SplitStopped(int64_t /*written*/, int64_t /*count*/, const std::string& /*folder*/) {}
 };

@@ -18,6 +18,8 @@
 
 #include "BoxText.h"
 #include "CommandLine.h"
+#include "EnterOnButton.h"
+#include "FileDrops.h"
 #include "NumberFormat.h"
 #include "Paths.h"
 #include "PickFile.h"
@@ -99,6 +101,9 @@ frmCarver::frmCarver(const CarverServices& services, QWidget* parent) : QWidget(
     CreateControls();
     SetTabOrder();
     ConnectHandlers();
+
+    // A file dropped on the window is taken as if chosen with the browse button.
+    AcceptFileDrops(*this, [this](const std::string& path) { TakeFileToSplit(path); });
 
     // Key preview: the window sees every key before the control with the focus.
     installEventFilter(this);
@@ -264,9 +269,12 @@ bool frmCarver::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
     case QEvent::KeyPress: {
+        if (ClickFocusedButtonOnEnter(watched, event)) return true;
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Escape) {
-            Form_KeyDown(kEscapeKeyCode);
+            // Esc held down to stop a split repeats; only the press counts,
+            // so the repeats do not close the program once the split stopped.
+            if (!key->isAutoRepeat()) Form_KeyDown(kEscapeKeyCode);
             return true;
         }
         if (watched == txtNini && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
@@ -432,6 +440,7 @@ void frmCarver::cmdOk_Click()
     }
     const double splitSize = modCarver::SplitSizeFor(index, SizeBoxText());
 
+    const bool okHadFocus = cmdOk->hasFocus();
     isSplitting_ = true;
     cmdOk->setEnabled(false);
     cmdCancel->setText(QString::fromUtf8(kCancelCaption));
@@ -442,6 +451,9 @@ void frmCarver::cmdOk_Click()
     isSplitting_ = false;
     cmdOk->setEnabled(true);
     cmdCancel->setText(QString::fromUtf8(kCloseCaption));
+    // Disabling OK moved the focus on to Close; an Enter or Space meant for
+    // OK must not close the program.
+    if (okHadFocus && cmdCancel->hasFocus()) cmdOk->setFocus();
 
     if (chkAfterOpen->isChecked()) OpenFolderWindow(TrimSpaces(ToFolderText()), *shell_);
 }
@@ -460,7 +472,11 @@ void frmCarver::cmdCarverFileName_Click()
 {
     const std::string path = PickFile(*fileDialog_, *ui_, "分割ﾌｧｲﾙの指定", "すべてのﾌｧｲﾙ (*.*)|*.*", "", 1,
                                       QCoreApplication::applicationDirPath().toStdString());
-    if (path.empty()) return;
+    if (!path.empty()) TakeFileToSplit(path);
+}
+
+void frmCarver::TakeFileToSplit(const std::string& path)
+{
     txtCarverFileName->setText(Q(path));
     modCarver::UpdatePieceRange(*this);
 }

@@ -115,6 +115,8 @@ private:
 
     void ConfirmSizeBox();
     void UpdatePieceRangeWhenFileNamed();
+    // The file box after a browse or a drop: the file, and its piece range.
+    void TakeFileToSplit(const std::string& path);
 
     std::unique_ptr<UiServices> ownUi_;
     std::unique_ptr<FileDialog> ownFileDialog_;

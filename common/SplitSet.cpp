@@ -2,11 +2,21 @@
 
 #include <algorithm>
 
+#include "BoxText.h"
 #include "CodePage.h"
 #include "NumberFormat.h"
 #include "Paths.h"
 
 std::string PieceNumberText(int32_t k) { return FormatNumber(k, "000"); }
+
+std::optional<int32_t> PieceNumberOf(const std::string& tail)
+{
+    if (tail.empty() || tail.size() > 9 || tail.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    const auto k = static_cast<int32_t>(TextToNumber(tail));
+    if (k < 1 || PieceNumberText(k) != tail) return std::nullopt;
+    return k;
+}
 
 std::string PieceCountLine(int32_t count)
 {
@@ -63,10 +73,9 @@ IoStatus WriteJoinInfo(const std::string& path, int32_t count, const std::string
 {
     TextFileWriter file;
     if (IoStatus s = file.Create(path); !s) return s;
-    IgnoreResult(file.WriteLine(PieceCountLine(count)));
-    IgnoreResult(file.WriteLine(sourceName));
-    IgnoreResult(file.Close());
-    return IoStatus::Success();
+    if (IoStatus s = file.WriteLine(PieceCountLine(count)); !s) return s;
+    if (IoStatus s = file.WriteLine(sourceName); !s) return s;
+    return file.Close();
 }
 
 IoStatus ReadJoinInfo(const std::string& path, JoinInfo& info)
@@ -74,9 +83,21 @@ IoStatus ReadJoinInfo(const std::string& path, JoinInfo& info)
     TextFileReader file;
     if (IoStatus s = file.Open(path); !s) return s;
     std::string line1, line2;
-    if (IoStatus s = file.ReadLine(line1); !s) return s;
-    if (IoStatus s = file.ReadLine(line2); !s) return s;
+    // The file is open, so a line can fail only by not being there.
+    if (!file.ReadLine(line1) || !file.ReadLine(line2)) return IoStatus::Failure("連結情報ﾌｧｲﾙの行が足りません");
     info.count = PieceCountFromLine(line1);
+    info.countLine = line1;
     info.sourceName = line2;
     return IoStatus::Success();
+}
+
+std::optional<int32_t> ValidPieceCount(const std::string& line1)
+{
+    const std::string digits = TrimSpaces(line1);
+    // Nine digits at most: a count a set can have, and no overflow.
+    if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    const int32_t count = PieceCountFromLine(digits);
+    if (count < 1) return std::nullopt;
+    return count;
 }

@@ -1,4 +1,9 @@
+#include <cerrno>
+
+#include "JoinResume.h"
 #include "JoinSteps.h"
+#include "NumberedSet.h"
+#include "NumberFormat.h"
 #include "Paths.h"
 #include "SplitSet.h"
 #include "modMender.h"
@@ -9,20 +14,304 @@ bool CancelRequested = false;
 
 namespace {
 
-constexpr const char* kNoValidFileName = "the join-info file names no valid file";
-constexpr const char* kRebuiltIsOwnFile = "the rebuilt file would replace a file of the split set";
+constexpr const char* kNoValidFileName = "連結情報ﾌｧｲﾙに正しいﾌｧｲﾙ名がありません";
+constexpr const char* kRebuiltIsOwnFile = "連結後ﾌｧｲﾙが分割ﾌｧｲﾙに上書きすることになります";
+constexpr const char* kBadJoinInfo = "連結情報ﾌｧｲﾙが正しくありません";
 
-void ClearProgress(JoinerWindow& window)
+std::string MissingPiece(const std::string& name) { return "分割ﾌｧｲﾙ「" + name + "」がありません"; }
+
+std::string SizeQuestion(const std::string& piece)
 {
-    window.StatusBox().Hide();
-    window.SetStatusText("");
+    return "「" + piece + "」の大きさが他の分割ﾌｧｲﾙと違います　連結を続けますか";
 }
 
-void ShowFailure(JoinerWindow& window, UiServices& ui, const IoStatus& cause)
+std::string OverwriteQuestion(const std::string& name)
 {
-    ClearProgress(window);
-    ui.MessageBox(std::string("ﾌｧｲﾙ連結失敗　原因を調査後再度実行してください") + kCrLf + cause.Description(),
-                  MsgButtons::Ok, MsgIcon::Stop);
+    return "「" + name + "」は既に存在します　上書きしますか";
+}
+
+std::string ResumeQuestion(const std::string& name, int32_t joined)
+{
+    return "「" + name + "」は " + FullWidthDigits(joined) + " 番まで連結済みです　続きを連結しますか";
+}
+
+class JoinRun {
+public:
+    JoinRun(JoinerWindow& window, UiServices& ui, const std::string& joinInfoPath,
+            const std::string& destinationFolder, Drives& drives)
+        : window_(window), ui_(ui), drives_(drives), joinInfoPath_(JoinInfoFileFor(joinInfoPath)),
+          destinationFolder_(destinationFolder), numbered_(NumberedSetOf(joinInfoPath))
+    {
+    }
+
+    void Run();
+
+private:
+    bool Prepare();
+    bool ReadSetDescription(const std::string& sourceFolder);
+    bool OpenRebuiltFile();
+    bool AllPiecesThere();
+    bool PieceSizesAgreed();
+    bool JoinPiece(int32_t i);
+    void Finish();
+    bool WaitFor(int32_t i);
+    bool Ask(const std::string& question)
+    {
+        return ui_.MessageBox(question, MsgButtons::YesNo, MsgIcon::Warning) == MsgAnswer::Yes;
+    }
+    void DeleteSetFile(const std::string& path);
+    void DeleteSetDescription();
+    void ClearProgress();
+    bool CloseRebuilt();
+    void Fail(const IoStatus& cause);
+
+    JoinerWindow& window_;
+    UiServices& ui_;
+    Drives& drives_;
+    const std::string joinInfoPath_;
+    const std::string destinationFolder_;
+    // A set of numbered pieces without a join-info file: the pieces in its
+    // folder are all there is to know of it.
+    const std::optional<NumberedSet> numbered_;
+
+    bool removable_ = false;
+    int32_t count_ = 0;
+    std::string rebuiltPath_;
+    std::string statePath_;
+    SplitSetNames set_;
+    FileLock joinInfoLock_;
+    BinaryWriter rebuilt_;
+    ResumeState state_;
+    int32_t first_ = 1;         // the first piece this run joins
+    bool resuming_ = false;
+    bool deleting_ = false;     // a piece has been deleted in this run
+    bool descriptionGone_ = false;
+    bool failed_ = false;       // the failure message has been shown
+    std::vector<char> block_ = std::vector<char>(kBlockSize);
+};
+
+void JoinRun::Run()
+{
+    if (ui_.MessageBox("ﾌｧｲﾙの連結を行います", MsgButtons::OkCancel, MsgIcon::Warning) != MsgAnswer::Ok) return;
+    CancelRequested = false;
+    if (!Prepare() || !OpenRebuiltFile()) return;
+    for (int32_t i = first_; i <= count_; ++i) {
+        if (i > first_ && !WaitFor(i)) {
+            // The progress box and status text keep showing the last piece.
+            if (!failed_ && CloseRebuilt()) window_.JoinStopped(i - 1, count_, rebuiltPath_);
+            return;
+        }
+        if (!JoinPiece(i)) return;
+    }
+    Finish();
+}
+
+// Reads and checks everything the run depends on; nothing is created or
+// changed here but the destination folder.
+bool JoinRun::Prepare()
+{
+    const std::string destination = WithBackslash(destinationFolder_);
+    // Only the last level; when that fails, opening the rebuilt file says why.
+    if (!FolderExists(destination)) IgnoreResult(CreateFolder(destination));
+
+    if (numbered_) {
+        // Joined from its one folder: without a count there is no disk to ask for.
+        set_ = numbered_->names;
+        count_ = numbered_->highest;
+    } else {
+        removable_ = drives_.IsRemovable(joinInfoPath_);
+        if (!ReadSetDescription(WithBackslash(FolderOf(joinInfoPath_)))) return false;
+    }
+    rebuiltPath_ = destination + set_.sourceName;
+    statePath_ = ResumeStatePath(rebuiltPath_);
+    if (RebuiltFileIsOwnFile(rebuiltPath_, joinInfoPath_, set_, count_))
+        return Fail(IoStatus::Failure(kRebuiltIsOwnFile).About(rebuiltPath_)), false;
+    if (IsNonRegularEntry(rebuiltPath_))
+        return Fail(IoStatus::Failure(kNotRegularFile).About(rebuiltPath_)), false;
+
+    state_ = ResumeState{AbsolutePath(joinInfoPath_), set_.sourceName, count_, 0, {}};
+    return true;
+}
+
+bool JoinRun::ReadSetDescription(const std::string& sourceFolder)
+{
+    // Held for the whole run: a second join of this set, or a split writing
+    // it, stops before it changes anything.
+    if (IoStatus s = joinInfoLock_.Lock(joinInfoPath_); !s) return Fail(s), false;
+    JoinInfo info;
+    if (IoStatus s = ReadJoinInfo(joinInfoPath_, info); !s) return Fail(s), false;
+    const auto count = ValidPieceCount(info.countLine);
+    if (!count) return Fail(IoStatus::Failure(kBadJoinInfo).About(joinInfoPath_)), false;
+    if (!IsPlainFileName(info.sourceName))
+        return Fail(IoStatus::Failure(kNoValidFileName).About(joinInfoPath_)), false;
+    count_ = *count;
+    // Piece names follow line 2, not the name the join-info file has now.
+    set_ = SplitSetNamesFor(sourceFolder + info.sourceName, sourceFolder);
+    return true;
+}
+
+// A numbered set has no count to wait for: a gap in it (or no piece at all)
+// is refused, naming the first piece missing.
+bool JoinRun::AllPiecesThere()
+{
+    if (!numbered_) return true;
+    if (count_ == 0) return Fail(IoStatus::FromErrno(ENOENT).About(joinInfoPath_)), false;
+    for (int32_t k = first_; k <= count_; ++k) {
+        const std::string piece = set_.PiecePath(k);
+        if (!FileExists(piece)) return Fail(IoStatus::Failure(MissingPiece(set_.PieceFileName(k))).About(piece)), false;
+    }
+    return true;
+}
+
+// An existing rebuilt file is locked first, so that a run that is still
+// writing it is never disturbed, then offered for resuming or overwriting.
+// Nothing in it changes before the first piece is there and the user agreed.
+bool JoinRun::OpenRebuiltFile()
+{
+    const bool existed = FileExists(rebuiltPath_);
+    if (existed) {
+        if (IoStatus s = rebuilt_.OpenLocked(rebuiltPath_, true); !s) return Fail(s), false;
+        ResumeState saved;
+        if (ReadResumeState(statePath_, saved) && saved.joinInfo == state_.joinInfo &&
+            saved.sourceName == state_.sourceName && saved.joined >= 1 &&
+            // A numbered set knows its count only from the pieces still there.
+            (saved.count == count_ || (numbered_ && saved.count >= count_)) &&
+            FileLength(rebuiltPath_) >= saved.JoinedLength()) {
+            if (!Ask(ResumeQuestion(state_.sourceName, saved.joined))) return CloseRebuilt(), false;
+            state_ = saved;
+            count_ = saved.count;
+            resuming_ = true;
+            first_ = saved.joined + 1;
+        }
+    }
+    if (!AllPiecesThere()) return false;
+    if (first_ <= count_ && !WaitFor(first_)) return CloseRebuilt(), false;
+    if (!PieceSizesAgreed()) return CloseRebuilt(), false;
+    if (existed && !resuming_ && !Ask(OverwriteQuestion(state_.sourceName))) return CloseRebuilt(), false;
+    if (!existed) {
+        if (IoStatus s = rebuilt_.OpenLocked(rebuiltPath_, false); !s) return Fail(s), false;
+    }
+    if (IoStatus s = rebuilt_.TruncateTo(state_.JoinedLength()); !s) return Fail(s), false;
+    if (!resuming_ && FileExists(statePath_)) IgnoreResult(DeleteFile(statePath_));  // of a join started over
+    if (resuming_ && window_.AfterDeleteChecked()) {
+        // Pieces a kill left behind after their bytes were already safe.
+        for (int32_t k = 1; k <= state_.joined; ++k) DeleteSetFile(set_.PiecePath(k));
+        deleting_ = true;
+    }
+    return true;
+}
+
+// Without a manifest to check the pieces by, their sizes tell a piece cut short
+// or grown: when every piece is there (a fixed drive), one that breaks the
+// rule of the set's sizes is asked about before anything is written.
+bool JoinRun::PieceSizesAgreed()
+{
+    if (removable_) return true;
+    std::vector<int64_t> lengths = state_.pieceLengths;
+    for (int32_t k = first_; k <= count_; ++k) {
+        if (!FileExists(set_.PiecePath(k))) return true;
+        lengths.push_back(FileLength(set_.PiecePath(k)));
+    }
+    const auto odd = OddSizedPiece(lengths);
+    return !odd || Ask(SizeQuestion(set_.PieceFileName(*odd)));
+}
+
+bool JoinRun::JoinPiece(int32_t i)
+{
+    const std::string piecePath = set_.PiecePath(i);
+    const int64_t before = rebuilt_.Length();
+    IoStatus failure;
+    switch (CopyPiece(window_, ui_, rebuilt_, piecePath, i, count_, block_, failure)) {
+    case PieceEnd::Failed:
+        Fail(failure);
+        return false;
+    case PieceEnd::Cancelled:
+        if (!CloseRebuilt()) return false;
+        ClearProgress();
+        ui_.Yield();
+        window_.JoinStopped(i - 1, count_, rebuiltPath_);
+        return false;
+    case PieceEnd::Copied:
+        break;
+    }
+    state_.pieceLengths.push_back(rebuilt_.Length() - before);
+    state_.joined = i;
+    window_.SetStatusText("残り 0");
+    ui_.Yield();
+
+    if (window_.AfterDeleteChecked()) {
+        // The piece's bytes must be on stable storage, and the next run must
+        // know they are, before the piece goes.
+        if (IoStatus s = rebuilt_.Sync(); !s) return Fail(s), false;
+        if (IoStatus s = WriteResumeState(statePath_, state_); !s) return Fail(s), false;
+        DeleteSetFile(piecePath);
+        deleting_ = true;
+        // On a removable drive the set's description lives on the first disk,
+        // which is done once its piece is joined.
+        if (removable_ && i == 1) DeleteSetDescription();
+    }
+    return true;
+}
+
+void JoinRun::Finish()
+{
+    if (!CloseRebuilt()) return;
+    if (deleting_) DeleteSetDescription();
+    // Last: a kill before this leaves a state that says the join is complete.
+    if (FileExists(statePath_)) IgnoreResult(DeleteFile(statePath_));
+    ClearProgress();
+}
+
+bool JoinRun::WaitFor(int32_t i)
+{
+    switch (WaitForPiece(window_, ui_, removable_, i, set_.PiecePath(i))) {
+    case PieceWait::Present: return true;
+    case PieceWait::Cancelled: return false;
+    case PieceWait::NotRegular: break;
+    }
+    IgnoreResult(rebuilt_.Close());
+    Fail(IoStatus::Failure(kNotRegularFile).About(set_.PiecePath(i)));
+    return false;
+}
+
+void JoinRun::DeleteSetFile(const std::string& path)
+{
+    if (!FileExists(path)) return;
+    if (IoStatus s = DeleteFile(path); !s) window_.DeletionFailed(path, s.Description());
+}
+
+// The join-info file given (whatever set it names) and the batch file and
+// manifest named after it: Carver writes ".bat", a system that ignores case
+// may give ".BAT".
+void JoinRun::DeleteSetDescription()
+{
+    if (descriptionGone_ || numbered_) return;
+    descriptionGone_ = true;
+    const std::string stem = WithBackslash(FolderOf(joinInfoPath_)) + BaseNameOf(FileNameOf(joinInfoPath_));
+    for (const std::string& path : {joinInfoPath_, stem + ".bat", stem + ".BAT", stem + ".sha256"}) DeleteSetFile(path);
+}
+
+void JoinRun::ClearProgress()
+{
+    window_.StatusBox().Hide();
+    window_.SetStatusText("");
+}
+
+// The rebuilt file writes through a buffer, so its last blocks reach the file
+// only at Close: a failure there is a failed write like any other.
+bool JoinRun::CloseRebuilt()
+{
+    const IoStatus closed = rebuilt_.Close();
+    if (!closed) Fail(closed);
+    return closed.ok();
+}
+
+void JoinRun::Fail(const IoStatus& cause)
+{
+    failed_ = true;
+    IgnoreResult(rebuilt_.Close());  // the run has failed already
+    ClearProgress();
+    ui_.ShowFailure("ﾌｧｲﾙ連結失敗　原因を調査後再度実行してください", cause);
 }
 
 }  // namespace
@@ -30,77 +319,8 @@ void ShowFailure(JoinerWindow& window, UiServices& ui, const IoStatus& cause)
 void JoinFiles(JoinerWindow& window, UiServices& ui, const std::string& joinInfoPath,
                const std::string& destinationFolder, Drives& drives)
 {
-    if (ui.MessageBox("ﾌｧｲﾙの連結を行います", MsgButtons::OkCancel, MsgIcon::Warning) != MsgAnswer::Ok) return;
-
-    const std::string sourceFolder = WithBackslash(FolderOf(joinInfoPath));
-    const std::string destination = WithBackslash(destinationFolder);
-    const bool removable = drives.IsRemovable(joinInfoPath);
-    CancelRequested = false;
-
-    // Only the last level; when that fails, creating the rebuilt file says why.
-    if (!FolderExists(destination)) IgnoreResult(CreateFolder(destination));
-
-    JoinInfo info;
-    if (IoStatus s = ReadJoinInfo(joinInfoPath, info); !s) return ShowFailure(window, ui, s);
-    if (!IsPlainFileName(info.sourceName)) return ShowFailure(window, ui, IoStatus::Failure(kNoValidFileName));
-    const int32_t count = info.count;
-    const std::string rebuiltPath = destination + info.sourceName;
-    // Piece names follow line 2, not the name the join-info file has now.
-    const SplitSetNames set = SplitSetNamesFor(rebuiltPath, sourceFolder);
-    if (RebuiltFileIsOwnFile(rebuiltPath, joinInfoPath, set, count))
-        return ShowFailure(window, ui, IoStatus::Failure(kRebuiltIsOwnFile));
-
-    if (FileExists(rebuiltPath)) IgnoreResult(DeleteFile(rebuiltPath));
-    BinaryWriter rebuilt;
-    if (IoStatus s = rebuilt.Create(rebuiltPath); !s) return ShowFailure(window, ui, s);
-
-    // The rebuilt file writes through a buffer, so its last blocks reach the
-    // file only at Close: a failure there is a failed write like any other.
-    auto closeRebuilt = [&]() {
-        const IoStatus closed = rebuilt.Close();
-        if (!closed) ShowFailure(window, ui, closed);
-        return closed.ok();
-    };
-
-    std::vector<char> block(kBlockSize);
-    // A count that is never reached (000, or no digits) goes on asking for
-    // pieces until the user cancels at the wrong-disk prompt.
-    for (int32_t i = 1;; ++i) {
-        const std::string piecePath = set.PiecePath(i);
-        if (!WaitForPiece(ui, removable, i, piecePath)) {
-            // The progress box and status text keep showing the last piece.
-            closeRebuilt();
-            return;
-        }
-        const bool lastPiece = count == i;
-
-        IoStatus failure;
-        switch (CopyPiece(window, ui, rebuilt, piecePath, i, count, block, failure)) {
-        case PieceEnd::Failed:
-            IgnoreResult(rebuilt.Close());
-            return ShowFailure(window, ui, failure);
-        case PieceEnd::Cancelled:
-            if (!closeRebuilt()) return;
-            ClearProgress(window);
-            ui.Yield();
-            return;
-        case PieceEnd::Copied:
-            break;
-        }
-        window.SetStatusText("残り 0");
-        ui.Yield();
-
-        if (window.AfterDeleteChecked()) {
-            if (IoStatus s = DeleteJoinedFiles(rebuilt, set, i); !s) {
-                IgnoreResult(rebuilt.Close());
-                return ShowFailure(window, ui, s);
-            }
-        }
-        if (lastPiece) {
-            if (closeRebuilt()) ClearProgress(window);
-            return;
-        }
-    }
+    JoinRun run(window, ui, joinInfoPath, destinationFolder, drives);
+    run.Run();
 }
 
 }  // namespace modMender

@@ -1,8 +1,8 @@
 #pragma once
 // The steps JoinFiles is made of, one file each: the checks on the rebuilt
-// file's name, the disk prompts, the copy of one piece and the deletion of
-// what has been joined.
+// file's name, the disk prompts and the copy of one piece.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,10 +26,22 @@ bool IsPlainFileName(const std::string& name);
 bool RebuiltFileIsOwnFile(const std::string& rebuiltPath, const std::string& joinInfoPath,
                           const SplitSetNames& set, int32_t count);
 
+enum class PieceWait { Present, Cancelled, NotRegular };
+
 // Waits until piece `index` is there: on a removable drive the user is asked to
 // insert its disk first (from piece 2 on); while the piece is missing the
-// wrong-disk prompt repeats. False when the user cancelled.
-bool WaitForPiece(UiServices& ui, bool removable, int32_t index, const std::string& piecePath);
+// wrong-disk prompt repeats (on a fixed drive the window is told which path is
+// missing first). Something other than a regular file at the piece's path is
+// not waited for.
+PieceWait WaitForPiece(JoinerWindow& window, UiServices& ui, bool removable, int32_t index,
+                       const std::string& piecePath);
+
+// In every set Carver makes, the pieces between the first and the last have
+// one size, no smaller than the first, and the last is no longer than one of
+// them plus what the first fell short of it; no piece is empty unless it is
+// the only one. The number of the first piece (from 1) of these lengths that breaks
+// that, or nothing.
+std::optional<int32_t> OddSizedPiece(const std::vector<int64_t>& lengths);
 
 enum class PieceEnd { Copied, Cancelled, Failed };
 
@@ -38,11 +50,5 @@ enum class PieceEnd { Copied, Cancelled, Failed };
 // On Failed, `failure` says why.
 PieceEnd CopyPiece(JoinerWindow& window, UiServices& ui, BinaryWriter& rebuilt, const std::string& piecePath,
                    int32_t index, int32_t count, std::vector<char>& block, IoStatus& failure);
-
-// Deletes the set's join-info file, its batch file and the piece just copied,
-// each only when it is there; failed deletions are ignored. The rebuilt file
-// is first flushed to stable storage: a failure there stops the run and
-// nothing is deleted.
-IoStatus DeleteJoinedFiles(BinaryWriter& rebuilt, const SplitSetNames& set, int32_t index);
 
 }  // namespace modMender

@@ -2,6 +2,7 @@
 // What the join engine reads and writes of the joiner window. The window
 // implements it; the command-line front end and the tests do too, so the
 // engine runs before (or without) a window.
+#include <cstdint>
 #include <string>
 
 #include "ProgressPicture.h"
@@ -19,4 +20,13 @@ public:
     virtual std::string KetugoFileNameText() = 0;
     // txtAfterFileName, the preview of the rebuilt file's name.
     virtual void SetAfterFileNameText(const std::string& text) = 0;
+
+    // What a terminal reports besides the questions; a window has its
+    // questions and progress box and ignores them.
+    // A piece on a fixed drive is missing; the wrong-disk question follows.
+    virtual void PieceMissing(const std::string& /*piecePath*/) {}
+    // A file of the set could not be deleted after its bytes were joined.
+    virtual void DeletionFailed(const std::string& /*path*/, const std::string& /*reason*/) {}
+    // The run was cancelled with `joined` pieces in the rebuilt file.
+    virtual void JoinStopped(int32_t /*joined*/, int32_t /*count*/, const std::string& /*rebuiltPath*/) {}
 };

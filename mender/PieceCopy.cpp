@@ -23,7 +23,7 @@ PieceEnd CopyPiece(JoinerWindow& window, UiServices& ui, BinaryWriter& rebuilt, 
     // the one read.
     const int64_t length = piece.Length();
     if (length < 0) {
-        failure = IoStatus::FromErrno(EIO);
+        failure = IoStatus::FromErrno(EIO).About(piecePath);
         return PieceEnd::Failed;
     }
     // Counts one block more than are copied when the length is a whole number

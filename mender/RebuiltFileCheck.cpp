@@ -41,17 +41,6 @@ bool SameFile(const std::string& a, const std::string& b)
            SameFolder(WithBackslash(FolderOf(a)), WithBackslash(FolderOf(b)));
 }
 
-// The piece number a name's tail stands for ("001" gives 1, "1000" gives 1000),
-// or nothing when the tail is not a piece number as the set writes it.
-std::optional<int32_t> PieceNumberOf(const std::string& tail)
-{
-    if (tail.empty() || tail.size() > 9 || tail.find_first_not_of("0123456789") != std::string::npos)
-        return std::nullopt;
-    const auto k = static_cast<int32_t>(TextToNumber(tail));
-    if (k < 1 || PieceNumberText(k) != tail) return std::nullopt;
-    return k;
-}
-
 }  // namespace
 
 bool IsPlainFileName(const std::string& name)

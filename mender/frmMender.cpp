@@ -12,7 +12,10 @@
 #include <QScreen>
 
 #include "BrowseIcon.h"
+#include "CommandLine.h"
 #include "Drives.h"
+#include "EnterOnButton.h"
+#include "FileDrops.h"
 #include "Files.h"
 #include "MenderIcon.h"
 #include "Paths.h"
@@ -80,6 +83,9 @@ frmMender::frmMender(const Services& services, QWidget* parent)
     setFont(WindowFont(font()));
     setFixedSize(Px(6990), Px(2820));
     CreateControls();
+
+    // A file dropped on the window is taken as if chosen with the browse button.
+    AcceptFileDrops(*this, [this](const std::string& path) { TakeJoinInfoFile(path); });
 
     // Key preview: every key pressed in this window passes Form_KeyDown first.
     qApp->installEventFilter(this);
@@ -185,7 +191,13 @@ UiServices& frmMender::Ui() { return services_.ui ? *services_.ui : own_->ui; }
 Shell& frmMender::TheShell() { return services_.shell ? *services_.shell : SystemShell(); }
 Drives& frmMender::TheDrives() { return services_.drives ? *services_.drives : SystemDrives(); }
 
-void frmMender::Form_Load() { IsJoining = false; }
+void frmMender::Form_Load()
+{
+    IsJoining = false;
+    // "mender FILE.000" starts as if the file had been browsed for.
+    const std::string file = modCarver::CommandLineFileName();
+    if (!file.empty()) TakeJoinInfoFile(file);
+}
 
 void frmMender::cmdOk_Click()
 {
@@ -239,10 +251,16 @@ void frmMender::cmdKetugoFileName_Click()
     const std::string initialFolder =
         typed.empty() ? QCoreApplication::applicationDirPath().toStdString() : InitialFolderFor(typed);
     FileDialog& dialogs = services_.fileDialog ? *services_.fileDialog : own_->fileDialog;
-    const std::string chosen = PickFile(dialogs, Ui(), "連結情報ﾌｧｲﾙの指定", "連結情報ﾌｧｲﾙ (*.000)|*.000", "", 1,
-                                        initialFolder);
-    if (chosen.empty()) return;
-    txtKetugoFileName->setText(QString::fromStdString(chosen));
+    // The second entry: the first piece of a numbered set that has no
+    // join-info file (archive volumes x.7z.001, split -d … --numeric-suffixes=1).
+    const std::string chosen = PickFile(dialogs, Ui(), "連結情報ﾌｧｲﾙの指定",
+                                        "連結情報ﾌｧｲﾙ (*.000)|*.000|分割ﾌｧｲﾙ (*.001)|*.001", "", 1, initialFolder);
+    if (!chosen.empty()) TakeJoinInfoFile(chosen);
+}
+
+void frmMender::TakeJoinInfoFile(const std::string& path)
+{
+    txtKetugoFileName->setText(QString::fromStdString(path));
     modMender::LoadAfterFileName(*this);
 }
 
@@ -279,6 +297,7 @@ bool frmMender::eventFilter(QObject* watched, QEvent* event)
 
     // Keys of this window only, not of the message boxes and dialogs over it.
     if (static_cast<QWidget*>(watched)->window() != this) return false;
+    if (ClickFocusedButtonOnEnter(watched, event)) return true;
     const auto* key = static_cast<QKeyEvent*>(event);
     // A held-down Esc repeats; only the press itself counts, so holding it to
     // stop a join does not also close the program once the join has stopped.

@@ -71,6 +71,9 @@ protected:
 
 private:
     void CreateControls();
+    // The join-info box after a browse, a drop or the command line: the file,
+    // and the name of the file it rebuilds.
+    void TakeJoinInfoFile(const std::string& path);
     UiServices& Ui();
     Shell& TheShell();
     Drives& TheDrives();

@@ -1,14 +1,17 @@
-// Mender: the joiner window. It takes no command-line arguments (Qt's own
-// options such as -platform are still honoured).
+// Mender: the joiner window. Its one optional argument is the join-info
+// file to start with, resolved as Carver resolves its file (Qt's own options
+// such as -platform are taken out first).
 #include <QApplication>
 #include <QIcon>
 
+#include "CommandLine.h"
 #include "MenderIcon.h"
 #include "frmMender.h"
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    modCarver::ParseArguments(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Mender"));
     QApplication::setWindowIcon(MenderIcon());
     // Without a desktop session Qt looks icons up in the bare hicolor theme,

@@ -23,7 +23,8 @@ void JoinFiles(JoinerWindow& window, UiServices& ui, const std::string& joinInfo
 std::string FolderOf(const std::string& path);
 
 // Shows line 2 of the chosen join-info file (the rebuilt file's name) in
-// txtAfterFileName; empties it when the file cannot be read.
+// txtAfterFileName; empties it when the file cannot be read. For a first
+// piece "NAME.001" it shows NAME, the file such a numbered set rebuilds.
 void LoadAfterFileName(JoinerWindow& window);
 
 }  // namespace modMender

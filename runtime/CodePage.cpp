@@ -28,7 +28,14 @@ bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 
 }  // namespace
 
-std::optional<std::string> Utf8ToCp932(std::string_view utf8) { return Convert("CP932", "UTF-8", utf8); }
+std::optional<std::string> Utf8ToCp932(std::string_view utf8)
+{
+    std::optional<std::string> cp932 = Convert("CP932", "UTF-8", utf8);
+    // The converter maps some characters one way only; the bytes count only
+    // when they bring back exactly the text they were made from.
+    if (cp932 && Cp932ToUtf8(*cp932) != utf8) return std::nullopt;
+    return cp932;
+}
 
 std::optional<std::string> Cp932ToUtf8(std::string_view cp932) { return Convert("UTF-8", "CP932", cp932); }
 

@@ -6,7 +6,10 @@
 #include <string>
 #include <string_view>
 
-// CP932 bytes of a UTF-8 text, or nothing when a character has no CP932 form.
+// CP932 bytes of a UTF-8 text, or nothing when CP932 cannot hold the text:
+// a character without a CP932 form, or one that only a lossy mapping takes
+// there and that reads back as another character (〜 U+301C becomes 81 60,
+// which reads as ～ U+FF5E; ¥ becomes 5C, a backslash).
 std::optional<std::string> Utf8ToCp932(std::string_view utf8);
 
 // UTF-8 of CP932 bytes, or nothing when the bytes are not valid CP932.

@@ -3,8 +3,10 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 #include "CodePage.h"
@@ -25,6 +27,37 @@ IoStatus WriteAll(int fd, const char* data, size_t size)
         }
         data += n;
         size -= static_cast<size_t>(n);
+    }
+    return IoStatus::Success();
+}
+
+// Opens without ever blocking (a FIFO without a writer, a device), then keeps
+// the descriptor only when it is a regular file; later reads and writes block
+// as usual.
+IoStatus OpenRegular(const std::string& path, int flags, mode_t mode, int& fd)
+{
+    fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, mode);
+    if (fd < 0) {
+        // A FIFO without a reader refuses a non-blocking open for writing.
+        if (errno == ENXIO || errno == ELOOP) return IoStatus::Failure(kNotRegularFile);
+        return IoStatus::FromErrno(errno);
+    }
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const bool folder = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
+        ::close(fd);
+        fd = -1;
+        return folder ? IoStatus::FromErrno(EISDIR) : IoStatus::Failure(kNotRegularFile);
+    }
+    (void)::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return IoStatus::Success();
+}
+
+IoStatus LockDescriptor(int fd)
+{
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EINTR) continue;
+        return errno == EWOULDBLOCK ? IoStatus::Failure(kFileInUse) : IoStatus::FromErrno(errno);
     }
     return IoStatus::Success();
 }
@@ -59,6 +92,14 @@ bool FileExists(const std::string& path)
     return !path.empty() && StatPath(path, st) && S_ISREG(st.st_mode);
 }
 
+bool IsNonRegularEntry(const std::string& path)
+{
+    struct stat st;
+    if (path.empty()) return false;
+    if (StatPath(path, st)) return !S_ISREG(st.st_mode);
+    return ::lstat(path.c_str(), &st) == 0;  // a symlink that leads nowhere
+}
+
 bool FolderExists(const std::string& path)
 {
     struct stat st;
@@ -77,8 +118,8 @@ std::string StoredNameOf(const std::string& path)
 
 IoStatus DeleteFile(const std::string& path)
 {
-    if (IsReadOnly(path)) return IoStatus::FromErrno(EACCES);
-    if (::unlink(path.c_str()) != 0) return IoStatus::FromErrno(errno);
+    if (IsReadOnly(path)) return IoStatus::FromErrno(EACCES).About(path);
+    if (::unlink(path.c_str()) != 0) return IoStatus::FromErrno(errno).About(path);
     return IoStatus::Success();
 }
 
@@ -86,7 +127,7 @@ IoStatus CreateFolder(const std::string& path)
 {
     std::string p = path;
     while (p.size() > 1 && p.back() == '/') p.pop_back();
-    if (::mkdir(p.c_str(), 0777) != 0) return IoStatus::FromErrno(errno);
+    if (::mkdir(p.c_str(), 0777) != 0) return IoStatus::FromErrno(errno).About(p);
     return IoStatus::Success();
 }
 
@@ -113,14 +154,17 @@ BinaryReader::~BinaryReader() { Close(); }
 
 IoStatus BinaryReader::Open(const std::string& path)
 {
+    path_ = path;
+    return DoOpen(path).About(path);
+}
+
+IoStatus BinaryReader::Read(std::span<char> block) { return DoRead(block).About(path_); }
+
+IoStatus BinaryReader::DoOpen(const std::string& path)
+{
     Close();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return IoStatus::FromErrno(errno);
-    struct stat st;
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-        ::close(fd);
-        return IoStatus::FromErrno(EISDIR);
-    }
+    int fd = -1;
+    if (IoStatus s = OpenRegular(path, O_RDONLY, 0, fd); !s) return s;
     (void)::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);  // a hint only
     fd_ = fd;
     position_ = 0;
@@ -131,7 +175,7 @@ IoStatus BinaryReader::Open(const std::string& path)
     return IoStatus::Success();
 }
 
-IoStatus BinaryReader::Read(std::span<char> block)
+IoStatus BinaryReader::DoRead(std::span<char> block)
 {
     if (fd_ < 0) return IoStatus::FromErrno(EBADF);
     size_t done = 0;
@@ -145,7 +189,7 @@ IoStatus BinaryReader::Read(std::span<char> block)
                     if (errno == EINTR) continue;
                     return IoStatus::FromErrno(errno);
                 }
-                if (n == 0) return IoStatus::Failure("unexpected end of file");
+                if (n == 0) return IoStatus::Failure("ﾌｧｲﾙが途中で終わっています");
                 done += static_cast<size_t>(n);
                 position_ += n;
                 continue;
@@ -155,7 +199,7 @@ IoStatus BinaryReader::Read(std::span<char> block)
                 if (errno == EINTR) continue;
                 return IoStatus::FromErrno(errno);
             }
-            if (n == 0) return IoStatus::Failure("unexpected end of file");
+            if (n == 0) return IoStatus::Failure("ﾌｧｲﾙが途中で終わっています");
             bufferPos_ = 0;
             bufferEnd_ = static_cast<size_t>(n);
         }
@@ -188,15 +232,71 @@ BinaryWriter::~BinaryWriter() { IgnoreResult(Close()); }
 
 IoStatus BinaryWriter::Create(const std::string& path)
 {
+    path_ = path;
+    return DoCreate(path).About(path);
+}
+
+IoStatus BinaryWriter::Write(std::span<const char> block) { return DoWrite(block).About(path_); }
+
+IoStatus BinaryWriter::Sync() { return DoSync().About(path_); }
+
+IoStatus BinaryWriter::Close() { return DoClose().About(path_); }
+
+IoStatus BinaryWriter::DoCreate(const std::string& path)
+{
     IgnoreResult(Close());
     if (IsReadOnly(path)) return IoStatus::FromErrno(EACCES);
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) return IoStatus::FromErrno(errno);
+    int fd = -1;
+    if (IoStatus s = OpenRegular(path, O_WRONLY | O_CREAT | O_NOFOLLOW, 0666, fd); !s) return s;
+    if (::ftruncate(fd, 0) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return IoStatus::FromErrno(error);
+    }
+    Attach(fd, 0);
+    return IoStatus::Success();
+}
+
+IoStatus BinaryWriter::OpenLocked(const std::string& path, bool existing)
+{
+    IgnoreResult(Close());
+    path_ = path;
+    return DoOpenLocked(path, existing).About(path);
+}
+
+IoStatus BinaryWriter::DoOpenLocked(const std::string& path, bool existing)
+{
+    if (existing && IsReadOnly(path)) return IoStatus::FromErrno(EACCES);
+    int fd = -1;
+    const int flags = existing ? O_WRONLY : O_WRONLY | O_CREAT | O_EXCL;
+    if (IoStatus s = OpenRegular(path, flags, 0666, fd); !s) {
+        // Another run made the file between the look and the open.
+        return !existing && errno == EEXIST ? IoStatus::Failure(kFileInUse) : s;
+    }
+    if (IoStatus s = LockDescriptor(fd); !s) {
+        ::close(fd);
+        return s;
+    }
+    Attach(fd, 0);
+    return IoStatus::Success();
+}
+
+IoStatus BinaryWriter::TruncateTo(int64_t length)
+{
+    if (fd_ < 0) return IoStatus::FromErrno(EBADF).About(path_);
+    if (IoStatus s = FlushBuffer(); !s) return std::move(s).About(path_);
+    if (::ftruncate(fd_, length) != 0 || ::lseek(fd_, length, SEEK_SET) < 0)
+        return IoStatus::FromErrno(errno).About(path_);
+    length_ = length;
+    return IoStatus::Success();
+}
+
+void BinaryWriter::Attach(int fd, int64_t length)
+{
     fd_ = fd;
-    length_ = 0;
+    length_ = length;
     used_ = 0;
     if (!buffer_) buffer_ = std::make_unique_for_overwrite<char[]>(kFileBufferSize);
-    return IoStatus::Success();
 }
 
 IoStatus BinaryWriter::FlushBuffer()
@@ -207,7 +307,7 @@ IoStatus BinaryWriter::FlushBuffer()
     return s;
 }
 
-IoStatus BinaryWriter::Write(std::span<const char> block)
+IoStatus BinaryWriter::DoWrite(std::span<const char> block)
 {
     if (fd_ < 0) return IoStatus::FromErrno(EBADF);
     if (used_ + block.size() > kFileBufferSize) {
@@ -224,7 +324,7 @@ IoStatus BinaryWriter::Write(std::span<const char> block)
     return IoStatus::Success();
 }
 
-IoStatus BinaryWriter::Sync()
+IoStatus BinaryWriter::DoSync()
 {
     if (fd_ < 0) return IoStatus::FromErrno(EBADF);
     if (IoStatus s = FlushBuffer(); !s) return s;
@@ -232,7 +332,7 @@ IoStatus BinaryWriter::Sync()
     return IoStatus::Success();
 }
 
-IoStatus BinaryWriter::Close()
+IoStatus BinaryWriter::DoClose()
 {
     if (fd_ < 0) return IoStatus::Success();
     IoStatus s = FlushBuffer();
@@ -259,6 +359,7 @@ IoStatus TextFileReader::Open(const std::string& path)
     open_ = false;
     content_.clear();
     pos_ = 0;
+    path_ = path;
     BinaryReader reader;
     if (IoStatus s = reader.Open(path); !s) return s;
     // The engines read only the first lines of small text files; a cap keeps a
@@ -271,16 +372,18 @@ IoStatus TextFileReader::Open(const std::string& path)
     return IoStatus::Success();
 }
 
-IoStatus TextFileReader::ReadLine(std::string& utf8)
+IoStatus TextFileReader::ReadLine(std::string& utf8) { return DoReadLine(utf8).About(path_); }
+
+IoStatus TextFileReader::DoReadLine(std::string& utf8)
 {
     if (!open_) return IoStatus::FromErrno(EBADF);
-    if (pos_ >= content_.size()) return IoStatus::Failure("input past end of file");
-    const size_t cr = content_.find('\r', pos_);
-    const size_t end = cr == std::string::npos ? content_.size() : cr;
+    if (pos_ >= content_.size()) return IoStatus::Failure("ﾌｧｲﾙの終わりより先は読めません");
+    const size_t lineEnd = content_.find_first_of("\r\n", pos_);
+    const size_t end = lineEnd == std::string::npos ? content_.size() : lineEnd;
     utf8 = DecodeTextLine(std::string_view(content_).substr(pos_, end - pos_));
     pos_ = end;
-    if (pos_ < content_.size()) ++pos_;                                // the CR
-    if (pos_ < content_.size() && content_[pos_] == '\n') ++pos_;      // the LF after it
+    if (pos_ < content_.size() && content_[pos_] == '\r') ++pos_;     // the CR
+    if (pos_ < content_.size() && content_[pos_] == '\n') ++pos_;     // the LF (after it, or alone)
     return IoStatus::Success();
 }
 
@@ -288,4 +391,39 @@ void TextFileReader::Close()
 {
     open_ = false;
     content_.clear();
+}
+
+// ---- FileLock ----
+
+IoStatus FileLock::Lock(const std::string& path)
+{
+    Release();
+    int fd = -1;
+    if (IoStatus s = OpenRegular(path, O_RDONLY, 0, fd); !s) return std::move(s).About(path);
+    if (IoStatus s = LockDescriptor(fd); !s) {
+        ::close(fd);
+        return std::move(s).About(path);
+    }
+    fd_ = fd;
+    return IoStatus::Success();
+}
+
+IoStatus FileLock::LockNew(const std::string& path)
+{
+    Release();
+    int fd = -1;
+    if (IoStatus s = OpenRegular(path, O_WRONLY | O_CREAT | O_EXCL, 0666, fd); !s)
+        return (errno == EEXIST ? IoStatus::Failure(kFileInUse) : s).About(path);
+    if (IoStatus s = LockDescriptor(fd); !s) {
+        ::close(fd);
+        return std::move(s).About(path);
+    }
+    fd_ = fd;
+    return IoStatus::Success();
+}
+
+void FileLock::Release()
+{
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
 }

@@ -1,13 +1,15 @@
 #pragma once
 // File operations of the engines. Every operation that can fail returns an
 // IoStatus carrying the system's description of the error (strerror text in
-// the user's locale), which the engines show in their failure messages.
+// the user's locale), which the engines show in their failure messages, and
+// the path of the file it is about, which a terminal names in its failure line.
 // Steps that the engines deliberately ignore say so at the call:
 //     IgnoreResult(DeleteFile(path));
 #include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
+#include <utility>
 
 class [[nodiscard]] IoStatus {
 public:
@@ -18,14 +20,29 @@ public:
     bool ok() const { return ok_; }
     explicit operator bool() const { return ok_; }
     const std::string& Description() const { return description_; }
+    // The file the failure is about; empty when it names none.
+    const std::string& Subject() const { return subject_; }
+
+    // The same status, naming path as its subject when it is a failure that
+    // names no file yet (the innermost operation knows the file best).
+    IoStatus About(const std::string& path) &&
+    {
+        if (!ok_ && subject_.empty()) subject_ = path;
+        return std::move(*this);
+    }
 
 private:
     bool ok_ = true;
     std::string description_;
+    std::string subject_;
 };
 
 // Marks a result that is ignored on purpose.
 inline void IgnoreResult(const IoStatus&) {}
+
+// Descriptions of the refusals the file layer makes itself.
+inline constexpr const char* kNotRegularFile = "通常のﾌｧｲﾙではありません";
+inline constexpr const char* kFileInUse = "他のﾌﾟﾛｸﾞﾗﾑが使用中です";
 
 // Linux has no read-only attribute of the Windows kind: a file whose owner-write
 // bit is clear counts as read-only. Such a file is never deleted by DeleteFile
@@ -34,6 +51,10 @@ bool IsReadOnly(const std::string& path);
 
 // True only for an existing ordinary file (a regular file); folders do not count.
 bool FileExists(const std::string& path);
+// Something other than a regular file is at the path (a folder, a FIFO, a
+// device, a socket, a dangling or looping symlink): nothing the programs may
+// read or write as a file.
+bool IsNonRegularEntry(const std::string& path);
 bool FolderExists(const std::string& path);
 
 // The name under which an existing entry is stored (the last component of the
@@ -49,7 +70,8 @@ std::string CurrentDirectory();
 // Length of a file by path; -1 when it cannot be taken.
 int64_t FileLength(const std::string& path);
 
-// Sequential binary reading through a buffer of its own.
+// Sequential binary reading through a buffer of its own. Only a regular file
+// opens; the open never blocks (a FIFO is refused, not waited on).
 class BinaryReader {
 public:
     BinaryReader() = default;
@@ -66,16 +88,19 @@ public:
     void Close();
 
 private:
+    // The work of Open and Read; the public ones name the file in a failure.
+    IoStatus DoOpen(const std::string& path);
+    IoStatus DoRead(std::span<char> block);
+    std::string path_;
     int fd_ = -1;
     int64_t position_ = 0;
     std::unique_ptr<char[]> buffer_;
     size_t bufferPos_ = 0, bufferEnd_ = 0;
 };
 
-// Sequential binary writing through a buffer of its own. Create empties an
-// existing file, so no tail of an older, longer file survives. A block written
-// reaches the file at the latest at Close; a failure found then is a write
-// failure like any other.
+// Sequential binary writing through a buffer of its own. Only a regular file is
+// written, and no open blocks. A block written reaches the file at the latest
+// at Close; a failure found then is a write failure like any other.
 class BinaryWriter {
 public:
     BinaryWriter() = default;
@@ -83,7 +108,17 @@ public:
     BinaryWriter(const BinaryWriter&) = delete;
     BinaryWriter& operator=(const BinaryWriter&) = delete;
 
+    // Creates the file, or empties the one there, so no tail of an older,
+    // longer file survives. A symlink at the path is not followed.
     IoStatus Create(const std::string& path);
+    // Opens the file for a run that must be the only one writing it: an
+    // existing regular file (symlinks followed) when `existing`, otherwise a
+    // new one (failing when one appears meanwhile). Either way it is locked
+    // for this run (kFileInUse when another run holds it) and left unchanged:
+    // nothing is written before TruncateTo.
+    IoStatus OpenLocked(const std::string& path, bool existing);
+    // Cuts the file to `length` bytes and goes on writing from there.
+    IoStatus TruncateTo(int64_t length);
     bool IsOpen() const { return fd_ >= 0; }
     IoStatus Write(std::span<const char> block);
     int64_t Length() const { return length_; }  // bytes written so far
@@ -92,11 +127,41 @@ public:
     IoStatus Close();
 
 private:
+    // The work of the public operations, which name the file in a failure.
+    IoStatus DoCreate(const std::string& path);
+    IoStatus DoOpenLocked(const std::string& path, bool existing);
+    IoStatus DoWrite(std::span<const char> block);
+    IoStatus DoSync();
+    IoStatus DoClose();
     IoStatus FlushBuffer();
+    void Attach(int fd, int64_t length);
+    std::string path_;
     int fd_ = -1;
     int64_t length_ = 0;
     std::unique_ptr<char[]> buffer_;
     size_t used_ = 0;
+};
+
+// An advisory lock (flock) that the programs take on the files of a run, so
+// that a second run of either program on the same set or output stops before
+// it changes anything. Released when the object goes or at Release.
+class FileLock {
+public:
+    FileLock() = default;
+    ~FileLock() { Release(); }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+    // Locks the existing regular file at path; kFileInUse when another run
+    // holds it, kNotRegularFile for anything else at the path.
+    IoStatus Lock(const std::string& path);
+    // Creates the file (it must not exist) and locks it.
+    IoStatus LockNew(const std::string& path);
+    bool Held() const { return fd_ >= 0; }
+    void Release();
+
+private:
+    int fd_ = -1;
 };
 
 enum class TextEncoding {
@@ -118,8 +183,9 @@ private:
     BinaryWriter file_;
 };
 
-// A text file for reading: each line runs up to its CR, and the LF after it is
-// skipped. Lines are decoded from CP932, or from UTF-8 behind the UTF-8 mark.
+// A text file for reading: each line runs up to its CR, and an LF after it is
+// skipped; a line ended by an LF alone (a file written by a script) ends
+// there. Lines are decoded from CP932, or from UTF-8 behind the UTF-8 mark.
 class TextFileReader {
 public:
     IoStatus Open(const std::string& path);
@@ -128,6 +194,8 @@ public:
     void Close();
 
 private:
+    IoStatus DoReadLine(std::string& utf8);
+    std::string path_;
     std::string content_;
     size_t pos_ = 0;
     bool open_ = false;

@@ -1,11 +1,18 @@
 #pragma once
 // What the engines and windows expect of their user interface: a modal
-// message box, a yield to pending window events and the warning beep.
+// message box, the failure message, a yield to pending window events and the
+// warning beep.
 #include <string>
 
-enum class MsgButtons { Ok, OkCancel, YesNoCancel };
+#include "Files.h"
+
+// YesNo: はい/いいえ with いいえ the default (and the answer to Esc).
+enum class MsgButtons { Ok, OkCancel, YesNoCancel, YesNo };
 enum class MsgIcon { Warning, Stop };
 enum class MsgAnswer { Ok, Cancel, Yes, No };
+
+// Line breaks inside message texts.
+inline constexpr const char* kCrLf = "\r\n";
 
 class UiServices {
 public:
@@ -14,10 +21,14 @@ public:
     // program's own title (Carver or Mender).
     virtual MsgAnswer MessageBox(const std::string& text, MsgButtons buttons, MsgIcon icon,
                                  const std::string& caption = {}) = 0;
+    // The failure message of a run: firstLine, then the system's description
+    // of the cause, with OK only and the stop icon. A terminal prints it as one
+    // line that names the program and the cause's file instead.
+    virtual void ShowFailure(const std::string& firstLine, const IoStatus& cause)
+    {
+        MessageBox(firstLine + kCrLf + cause.Description(), MsgButtons::Ok, MsgIcon::Stop);
+    }
     // Lets pending window events run once; the window's handlers run nested.
     virtual void Yield() = 0;
     virtual void Beep() = 0;
 };
-
-// Line breaks inside message texts.
-inline constexpr const char* kCrLf = "\r\n";

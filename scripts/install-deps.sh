@@ -9,6 +9,8 @@ packages=(
   qt6-base-dev qt6-gtk-platformtheme
   fonts-ipafont-gothic
   xvfb xauth imagemagick
+  desktop-file-utils appstream man-db shared-mime-info librsvg2-bin dpkg-dev
+  p7zip-full
 )
 
 missing=()

@@ -1,5 +1,6 @@
 // carver-cli: the split engine driven from a terminal or a script.
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
@@ -23,6 +24,12 @@ public:
     bool BatchMakeChecked() override { return options_.batch; }
     bool ManifestWanted() override { return options_.writeManifest; }
     std::string ToFolderText() override { return options_.folder; }
+    void SplitStopped(int64_t written, int64_t count, const std::string& folder) override
+    {
+        progress_.Hide();
+        std::fprintf(stderr, "carver-cli: %lld of %lld pieces written to %s\n", static_cast<long long>(written),
+                     static_cast<long long>(count), folder.c_str());
+    }
 
 private:
     TerminalProgress& progress_;
@@ -34,20 +41,17 @@ private:
 int main(int argc, char** argv)
 {
     std::setlocale(LC_ALL, "");  // error descriptions in the user's language
+    // Past a file-size limit a write then fails (EFBIG) and is reported like a
+    // full disk, instead of the signal ending the program in the middle.
+    std::signal(SIGXFSZ, SIG_IGN);
     std::string error;
     const auto options = ParseCarverCli(std::vector<std::string>(argv + 1, argv + argc), error);
     if (!options) return UsageError("carver-cli", error, kCarverCliUsage);
-    if (options->common.help) {
-        std::fputs(kCarverCliUsage, stdout);
-        return 0;
-    }
-    if (options->common.version) {
-        std::printf("carver-cli %s\n", CARVER_VERSION);
-        return 0;
-    }
+    if (AnswerHelpOrVersion(options->common, "carver-cli", kCarverCliUsage)) return 0;
 
-    TerminalProgress progress(stderr, ::isatty(STDERR_FILENO) == 1);
-    TerminalUi ui(stdin, stderr, progress, options->common.yes);
+    const SharedCliOptions& common = options->common;
+    TerminalProgress progress(stderr, ::isatty(STDERR_FILENO) == 1 && !common.quiet);
+    TerminalUi ui(stdin, stderr, progress, {"carver-cli", common.yes, common.force, common.quiet});
     ui.onInterrupt = [] { modCarver::CancelRequested = true; };
     TerminalUi::InstallInterruptHandler();
     TerminalSplitterWindow window(progress, *options);

@@ -7,18 +7,19 @@
 #include "SharedCliOptions.h"
 
 struct CarverCliOptions {
-    SharedCliOptions common;  // -y, --removable/--fixed, --help, --version
+    SharedCliOptions common;  // -y, --force, -q, --removable/--fixed, --help, --version
     std::string source;
     std::string folder;
     double splitSize = 1421000;  // the window's 1.44MB
     bool batch = false;
     bool setDate = false;
-    bool writeManifest = true;  // NAME.sha256 beside the pieces; --no-checksum turns it off
+    bool writeManifest = true;  // --no-checksum: false
 };
 
 // The split size a size word stands for: a preset caption of the window (the
-// size its OK passes on), a whole number followed by KB (thousands of bytes),
-// or a whole number of bytes; nothing for 0, negative or unknown words.
+// size its OK passes on), or a whole number of bytes with GNU split's
+// multiplier suffixes (K, KiB, KB ...); nothing for 0, a negative number, an
+// unknown word or a size too large to count.
 std::optional<double> SplitSizeFromWord(const std::string& word);
 
 // Parses the arguments (without the program name). On a usage error returns

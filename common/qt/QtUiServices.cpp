@@ -38,15 +38,23 @@ MsgAnswer QtUiServices::MessageBox(const std::string& text, MsgButtons buttons, 
         no = box.addButton(QStringLiteral("いいえ"), QMessageBox::NoRole);
         cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
         break;
+    case MsgButtons::YesNo:
+        yes = box.addButton(QStringLiteral("はい"), QMessageBox::YesRole);
+        no = box.addButton(QStringLiteral("いいえ"), QMessageBox::NoRole);
+        break;
     }
-    box.setDefaultButton(ok ? ok : yes);
+    // A question that may replace a file defaults to keeping it.
+    const bool keepByDefault = buttons == MsgButtons::YesNo;
+    box.setDefaultButton(keepByDefault ? no : ok ? ok : yes);
     if (cancel) box.setEscapeButton(cancel);
+    if (keepByDefault) box.setEscapeButton(no);
     box.exec();
 
     const auto* pressed = box.clickedButton();
     if (pressed == ok) return MsgAnswer::Ok;
     if (pressed == yes) return MsgAnswer::Yes;
     if (pressed == no) return MsgAnswer::No;
+    if (keepByDefault) return MsgAnswer::No;
     return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Cancel;
 }
 

@@ -1,41 +1,117 @@
 #include "SharedCliOptions.h"
 
 #include <cstdio>
+#include <getopt.h>
+#include <string_view>
 
 #include "TerminalUi.h"
 
-bool ScanCommandLine(const std::vector<std::string>& args, const OwnOptionScanner& own,
-                     const std::vector<std::string>& operandNames, SharedCliOptions& shared, std::string& error)
+namespace {
+
+enum SharedLongOnlyId { kForce = 256, kRemovable, kFixed, kVersion };
+
+const CliOption kSharedOptions[] = {
+    {"yes", 'y', false},         {"force", kForce, false}, {"quiet", 'q', false}, {"removable", kRemovable, false},
+    {"fixed", kFixed, false},    {"help", 'h', false},     {"version", kVersion, false},
+};
+
+const char* const kSharedHelp =
+    "  -q, --quiet        no progress line and no echo of the questions -y or\n"
+    "                     --force answered (other questions are still asked,\n"
+    "                     failures still printed)\n"
+    "  -h, --help         this help\n"
+    "      --version      the version and the licence\n"
+    "\n"
+    "Questions go to standard error with their choices ([OK/Cancel], [Yes/No] ...)\n"
+    "and are answered by a line on standard input; the end of input answers\n"
+    "Cancel or No. A failure is printed as \"PROGRAM: FILE: message: reason\".\n"
+    "Ctrl-C stops the run after the block in progress, as Cancel does.\n"
+    "Exit status: 0 completed, 1 declined or cancelled (Ctrl-C included),\n"
+    "2 failed, 64 wrong usage.\n";
+
+// Every option of the command line: the shared ones, then the program's own.
+std::vector<CliOption> AllOptions(const std::vector<CliOption>& own)
 {
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--") {
-            shared.operands.insert(shared.operands.end(), args.begin() + static_cast<long>(i) + 1, args.end());
-            break;
-        }
-        if (a == "-y" || a == "--yes") {
-            shared.yes = true;
-        } else if (a == "--removable" || a == "--fixed") {
-            const bool removable = a == "--removable";
-            if (shared.removable && *shared.removable != removable) {
+    std::vector<CliOption> all(std::begin(kSharedOptions), std::end(kSharedOptions));
+    all.insert(all.end(), own.begin(), own.end());
+    return all;
+}
+
+std::string LongName(const std::vector<CliOption>& all, int id)
+{
+    for (const CliOption& o : all)
+        if (o.id == id) return std::string("--") + o.name;
+    return {};
+}
+
+// The reason getopt_long turned a word down ('?'), for the usage error.
+std::string Refusal(const std::vector<CliOption>& all, const char* word, int optopt)
+{
+    if (optopt != 0) {
+        const std::string name = LongName(all, optopt);
+        if (!name.empty()) return "option " + name + " takes no argument";
+        return std::string("unknown option: -") + static_cast<char>(optopt);
+    }
+    // A long option that none or several long names begin with.
+    std::string typed = std::string(word).substr(2);
+    typed = typed.substr(0, typed.find('='));
+    std::vector<std::string> candidates;
+    for (const CliOption& o : all)
+        if (std::string(o.name).rfind(typed, 0) == 0) candidates.push_back(std::string("--") + o.name);
+    if (candidates.size() < 2) return std::string("unknown option: ") + word;
+    std::string list = candidates[0];
+    for (size_t k = 1; k < candidates.size(); ++k) list += ", " + candidates[k];
+    return std::string("ambiguous option: ") + word + " (" + list + ")";
+}
+
+}  // namespace
+
+bool ScanCommandLine(const std::vector<std::string>& args, const std::vector<CliOption>& own,
+                     const OwnOptionHandler& take, const std::vector<std::string>& operandNames,
+                     SharedCliOptions& shared, std::string& error)
+{
+    const std::vector<CliOption> all = AllOptions(own);
+    // ':' first: a missing argument is told apart from an unknown option.
+    std::string shortOptions = ":";
+    std::vector<option> longOptions;
+    for (const CliOption& o : all) {
+        longOptions.push_back({o.name, o.takesArgument ? required_argument : no_argument, nullptr, o.id});
+        if (o.id < 256) shortOptions += std::string(1, static_cast<char>(o.id)) + (o.takesArgument ? ":" : "");
+    }
+    longOptions.push_back({nullptr, 0, nullptr, 0});
+
+    // getopt_long reorders argv; it gets copies.
+    std::vector<std::string> words = args;
+    std::vector<char*> argv{const_cast<char*>("")};
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(argv.size()) - 1;
+
+    opterr = 0;  // the reasons are ours, on one line
+    optind = 0;  // 0 makes glibc start afresh: a process may parse several command lines
+    for (int id; (id = getopt_long(argc, argv.data(), shortOptions.c_str(), longOptions.data(), nullptr)) != -1;) {
+        switch (id) {
+        case 'y': shared.yes = true; break;
+        case kForce: shared.force = true; break;
+        case 'q': shared.quiet = true; break;
+        case 'h': shared.help = true; break;
+        case kVersion: shared.version = true; break;
+        case kRemovable:
+        case kFixed:
+            if (shared.removable && *shared.removable != (id == kRemovable)) {
                 error = "--removable and --fixed exclude each other";
                 return false;
             }
-            shared.removable = removable;
-        } else if (a == "-h" || a == "--help") {
-            shared.help = true;
-        } else if (a == "--version") {
-            shared.version = true;
-        } else if (a.size() > 1 && a[0] == '-') {
-            switch (own(args, i, error)) {
-            case OptionScan::Taken: break;
-            case OptionScan::Failed: return false;
-            case OptionScan::NotMine: error = "unknown option: " + a; return false;
-            }
-        } else {
-            shared.operands.push_back(a);
+            shared.removable = id == kRemovable;
+            break;
+        case ':': error = "option " + LongName(all, optopt) + " needs an argument"; return false;
+        case '?': error = Refusal(all, argv[optind - 1], optopt); return false;
+        default:
+            if (!take(id, optarg, error)) return false;
         }
     }
+    shared.operands.assign(argv.begin() + optind, argv.begin() + argc);
+
     if (shared.help || shared.version || shared.operands.size() == operandNames.size()) return true;
     if (shared.operands.size() > operandNames.size()) {
         error = "too many arguments";
@@ -43,6 +119,20 @@ bool ScanCommandLine(const std::vector<std::string>& args, const OwnOptionScanne
         error = operandNames[0];
         for (size_t k = 1; k < operandNames.size(); ++k) error += (k + 1 == operandNames.size() ? " and " : ", ") + operandNames[k];
         error += " are needed";
+    }
+    return false;
+}
+
+bool AnswerHelpOrVersion(const SharedCliOptions& shared, const char* program, const char* usage)
+{
+    if (shared.help) {
+        std::fputs(usage, stdout);
+        std::fputs(kSharedHelp, stdout);
+        return true;
+    }
+    if (shared.version) {
+        std::printf("%s %s\nLicense: MIT\n", program, CARVER_VERSION);
+        return true;
     }
     return false;
 }
@@ -56,6 +146,9 @@ int ExitStatusOf(const TerminalUi& ui, bool engineFailed)
 
 int UsageError(const char* program, const std::string& reason, const char* usage)
 {
-    std::fprintf(stderr, "%s: %s\n%s", program, reason.c_str(), usage);
+    const std::string_view text(usage);
+    const std::string_view firstLine = text.substr(0, text.find('\n'));
+    std::fprintf(stderr, "%s: %s\n%.*s\nTry '%s --help' for more information.\n", program, reason.c_str(),
+                 static_cast<int>(firstLine.size()), firstLine.data(), program);
     return 64;
 }

@@ -1,7 +1,9 @@
 #pragma once
-// What the command lines of carver-cli and mender-cli have in common: -y,
-// --removable/--fixed, --help, --version, "--" and the operands; the exit
-// statuses; the usage error.
+// What the command lines of carver-cli and mender-cli have in common: parsing
+// with getopt_long (bundled short options, "-s10MB", "--size=…", unambiguous
+// abbreviations, "--"), the options -y, --force, -q, --removable/--fixed,
+// --help and --version, the operands, --help and --version themselves, the
+// exit statuses and the usage error.
 #include <functional>
 #include <optional>
 #include <string>
@@ -11,26 +13,41 @@ class TerminalUi;
 
 struct SharedCliOptions {
     bool yes = false;
+    bool force = false;
+    bool quiet = false;
     bool help = false;
     bool version = false;
     std::optional<bool> removable;  // --removable / --fixed; nothing: as the system says
     std::vector<std::string> operands;
 };
 
-enum class OptionScan { Taken, NotMine, Failed };
+// One of a program's own options. id is its short letter, or a number from
+// kFirstLongOnlyId up for an option that has only a long name.
+struct CliOption {
+    const char* name;
+    int id;
+    bool takesArgument;
+};
+inline constexpr int kFirstLongOnlyId = 512;
 
-// Offered every option that is not a shared one; may take the argument after
-// it (advancing i). On Failed it sets error.
-using OwnOptionScanner = std::function<OptionScan(const std::vector<std::string>& args, size_t& i, std::string& error)>;
+// Takes one of the program's own options, with its argument (nullptr when it
+// takes none); false with a one-line reason in error when the argument is wrong.
+using OwnOptionHandler = std::function<bool(int id, const char* argument, std::string& error)>;
 
 // Scans the arguments (without the program name). False with a one-line
 // reason in error on a usage error. With --help or --version the operands are
 // not checked; otherwise there must be exactly operandNames.size() of them.
-bool ScanCommandLine(const std::vector<std::string>& args, const OwnOptionScanner& own,
-                     const std::vector<std::string>& operandNames, SharedCliOptions& shared, std::string& error);
+bool ScanCommandLine(const std::vector<std::string>& args, const std::vector<CliOption>& own,
+                     const OwnOptionHandler& take, const std::vector<std::string>& operandNames,
+                     SharedCliOptions& shared, std::string& error);
+
+// Prints the help (the program's usage, then what both programs share) or the
+// version and the licence on standard output; true when either was asked for.
+bool AnswerHelpOrVersion(const SharedCliOptions& shared, const char* program, const char* usage);
 
 // 0 completed; 1 declined, cancelled or given up at a question; 2 failed.
 int ExitStatusOf(const TerminalUi& ui, bool engineFailed = false);
 
-// Prints "program: reason" and the usage to standard error; returns 64.
+// Prints "program: reason", the usage line and where to find the help to
+// standard error; returns 64.
 int UsageError(const char* program, const std::string& reason, const char* usage);

@@ -40,8 +40,15 @@ const char* Choices(MsgButtons b)
     case MsgButtons::Ok: return "[OK]";
     case MsgButtons::OkCancel: return "[OK/Cancel]";
     case MsgButtons::YesNoCancel: return "[Yes/No/Cancel]";
+    case MsgButtons::YesNo: return "[Yes/No]";
     }
     return "";
+}
+
+// The answer of the box's first button (OK or Yes).
+MsgAnswer FirstButton(MsgButtons b)
+{
+    return b == MsgButtons::YesNoCancel || b == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
 }
 
 // CR LF inside a message becomes the terminal's line break.
@@ -106,13 +113,17 @@ void TerminalProgress::Redraw(bool force)
 bool ParseAnswer(const std::string& line, MsgButtons buttons, MsgAnswer& answer)
 {
     const std::string word = Lower(Trim(line));
-    const bool yesNo = buttons == MsgButtons::YesNoCancel;
+    const bool yesNo = buttons == MsgButtons::YesNoCancel || buttons == MsgButtons::YesNo;
+    if (word.empty() && buttons == MsgButtons::YesNo) {
+        answer = MsgAnswer::No;  // the default button of a question that may replace a file
+        return true;
+    }
     if (word.empty() || word == "ok" || word == "o" || word == "yes" || word == "y") {
-        answer = yesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
+        answer = FirstButton(buttons);
         return true;
     }
     if (buttons == MsgButtons::Ok) return false;
-    if (word == "cancel" || word == "c") {
+    if (buttons != MsgButtons::YesNo && (word == "cancel" || word == "c")) {
         answer = MsgAnswer::Cancel;
         return true;
     }
@@ -123,10 +134,39 @@ bool ParseAnswer(const std::string& line, MsgButtons buttons, MsgAnswer& answer)
     return false;
 }
 
-bool TerminalUi::IsAutoConfirmed(const std::string& text) const
+bool TerminalUi::IsAutoAnswered(const std::string& text, MsgButtons buttons) const
 {
-    return autoConfirm_ && (text.rfind("分割数は ", 0) == 0 || text == "ﾌｧｲﾙの連結を行います" ||
-                            EndsWith(text, "枚目のﾃﾞｨｽｸをｾｯﾄして下さい"));
+    if (settings_.yes && (text.rfind("分割数は ", 0) == 0 || text == "ﾌｧｲﾙの連結を行います" ||
+                          EndsWith(text, "枚目のﾃﾞｨｽｸをｾｯﾄして下さい") ||
+                          (buttons == MsgButtons::YesNo && EndsWith(text, "続きを連結しますか"))))
+        return true;
+    // Only --force agrees to replacing a file or joining a piece that looks wrong.
+    return settings_.force && buttons == MsgButtons::YesNo &&
+           (EndsWith(text, "上書きしますか") || EndsWith(text, "連結を続けますか"));
+}
+
+void TerminalUi::PrintFailureLines(const std::string& text)
+{
+    const std::string shown = WithLineBreaks(text);
+    size_t start = 0;
+    do {
+        const size_t end = std::min(shown.find('\n', start), shown.size());
+        std::fprintf(out_, "%s: %s\n", settings_.program.c_str(), shown.substr(start, end - start).c_str());
+        start = end + 1;
+    } while (start < shown.size());
+    std::fflush(out_);
+    failed_ = true;
+}
+
+void TerminalUi::ShowFailure(const std::string& firstLine, const IoStatus& cause)
+{
+    progress_.Hide();
+    std::string line = cause.Subject().empty() ? firstLine : cause.Subject() + ": " + firstLine;
+    if (!cause.Description().empty()) line += ": " + cause.Description();
+    // A description is one line; a line break in it would start a line without the program's name.
+    std::replace(line.begin(), line.end(), '\n', ' ');
+    std::replace(line.begin(), line.end(), '\r', ' ');
+    PrintFailureLines(line);
 }
 
 MsgAnswer TerminalUi::MessageBox(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string&)
@@ -134,16 +174,22 @@ MsgAnswer TerminalUi::MessageBox(const std::string& text, MsgButtons buttons, Ms
     progress_.Hide();
     const std::string shown = WithLineBreaks(text);
     if (buttons == MsgButtons::Ok) {
-        // Messages, not questions: the failure message goes out as it stands.
+        // Messages, not questions. A stop-icon one is a failure: every line names the program.
+        if (icon == MsgIcon::Stop) {
+            PrintFailureLines(text);
+            return MsgAnswer::Ok;
+        }
         std::fprintf(out_, "%s\n", shown.c_str());
         std::fflush(out_);
-        if (icon == MsgIcon::Stop) failed_ = true;
         return MsgAnswer::Ok;
     }
-    if (IsAutoConfirmed(text)) {
-        std::fprintf(out_, "%s %s OK\n", shown.c_str(), Choices(buttons));
-        std::fflush(out_);
-        return MsgAnswer::Ok;
+    if (IsAutoAnswered(text, buttons)) {
+        const MsgAnswer answer = FirstButton(buttons);
+        if (!settings_.quiet) {
+            std::fprintf(out_, "%s %s %s\n", shown.c_str(), Choices(buttons), answer == MsgAnswer::Yes ? "Yes" : "OK");
+            std::fflush(out_);
+        }
+        return answer;
     }
     for (;;) {
         std::fprintf(out_, "%s %s ", shown.c_str(), Choices(buttons));
@@ -160,13 +206,16 @@ MsgAnswer TerminalUi::MessageBox(const std::string& text, MsgButtons buttons, Ms
             std::clearerr(in_);
             std::fputc('\n', out_);
             gaveUp_ = true;
-            return MsgAnswer::Cancel;  // end of input (or Ctrl-C at the question)
+            // End of input (or Ctrl-C at the question) declines.
+            return buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Cancel;
         }
         // An answer from a pipe was not echoed: end the question's line for the log.
         if (!::isatty(::fileno(in_))) std::fputc('\n', out_);
         MsgAnswer answer;
         if (ParseAnswer(line, buttons, answer)) {
-            if (answer == MsgAnswer::Cancel) gaveUp_ = true;
+            // No to a Yes/No question declines the run, as Cancel does elsewhere.
+            if (answer == MsgAnswer::Cancel || (buttons == MsgButtons::YesNo && answer == MsgAnswer::No))
+                gaveUp_ = true;
             return answer;
         }
     }

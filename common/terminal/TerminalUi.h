@@ -1,10 +1,12 @@
 #pragma once
 // The UI services of the command-line front ends: questions on standard error
-// answered by a line of standard input, the progress line, Ctrl-C as Cancel.
+// answered by a line of standard input, failure lines that name the program
+// and the file, the progress line, Ctrl-C as Cancel.
 #include <chrono>
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "ProgressPicture.h"
 #include "UiServices.h"
@@ -45,16 +47,25 @@ private:
     std::chrono::steady_clock::time_point started_{}, lastDraw_{};
 };
 
+// Who the terminal speaks for and which questions it answers by itself.
+struct TerminalUiSettings {
+    std::string program;  // starts every failure line
+    bool yes = false;     // -y: the confirmation, the "set the disk" questions, finishing a join
+    bool force = false;   // --force: replacing an existing file, joining a piece of another size
+    bool quiet = false;   // -q: no echo of the questions answered by -y or --force
+};
+
 class TerminalUi : public UiServices {
 public:
     // in: where answers come from; out: where questions and messages go.
-    // autoConfirm: answer OK without reading to the confirmation and to the
-    // questions that ask for the next disk (--yes).
-    TerminalUi(std::FILE* in, std::FILE* out, TerminalProgress& progress, bool autoConfirm)
-        : in_(in), out_(out), progress_(progress), autoConfirm_(autoConfirm) {}
+    TerminalUi(std::FILE* in, std::FILE* out, TerminalProgress& progress, TerminalUiSettings settings)
+        : in_(in), out_(out), progress_(progress), settings_(std::move(settings)) {}
 
     MsgAnswer MessageBox(const std::string& text, MsgButtons buttons, MsgIcon icon,
                          const std::string& caption = {}) override;
+    // One line: "program: file: firstLine: description" (the file left out
+    // when the cause names none).
+    void ShowFailure(const std::string& firstLine, const IoStatus& cause) override;
     void Yield() override;
     void Beep() override;
 
@@ -63,8 +74,8 @@ public:
     std::function<void()> onInterrupt;
 
     // What the run came to, for the exit status.
-    bool Failed() const { return failed_; }          // a stop-icon message was shown
-    bool GaveUp() const { return gaveUp_; }          // a question was answered Cancel (or input ended)
+    bool Failed() const { return failed_; }  // a failure was shown
+    bool GaveUp() const { return gaveUp_; }  // Cancel, No to a Yes/No question, or the end of input
     bool Interrupted() const { return interrupted_; }
 
     // Installs the Ctrl-C handler: the first Ctrl-C asks for cancellation, a
@@ -73,15 +84,17 @@ public:
     static bool TakeInterrupt();
 
 private:
-    bool IsAutoConfirmed(const std::string& text) const;
+    bool IsAutoAnswered(const std::string& text, MsgButtons buttons) const;
+    void PrintFailureLines(const std::string& text);
     std::FILE* in_;
     std::FILE* out_;
     TerminalProgress& progress_;
-    bool autoConfirm_;
+    TerminalUiSettings settings_;
     bool failed_ = false, gaveUp_ = false, interrupted_ = false;
 };
 
 // The answer a typed line gives to a question with these buttons, or nothing
 // when the line is no valid answer: ok/o/yes/y, no/n, cancel/c in any letter
-// case; an empty line is the first choice.
+// case. An empty line is the box's default button: the first one, except for
+// Yes/No, where it is No.
 bool ParseAnswer(const std::string& line, MsgButtons buttons, MsgAnswer& answer);

@@ -1,7 +1,9 @@
 // mender-cli: the join engine driven from a terminal or a script.
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <unistd.h>
+#include <vector>
 
 #include "DriveKindOverride.h"
 #include "MenderCliOptions.h"
@@ -21,7 +23,29 @@ public:
     std::string KetugoFileNameText() override { return options_.joinInfo; }
     void SetAfterFileNameText(const std::string&) override {}
 
+    void PieceMissing(const std::string& piecePath) override
+    {
+        progress_.Hide();
+        std::fprintf(stderr, "mender-cli: %s: missing\n", piecePath.c_str());
+    }
+    void DeletionFailed(const std::string& path, const std::string& reason) override
+    {
+        failedDeletions_.push_back(path + ": " + reason);
+    }
+    void JoinStopped(int32_t joined, int32_t count, const std::string& rebuiltPath) override
+    {
+        progress_.Hide();
+        std::fprintf(stderr, "mender-cli: %d of %d pieces joined into %s\n", joined, count, rebuiltPath.c_str());
+    }
+    // Deletions that failed are told once the run is over.
+    void ReportFailedDeletions() const
+    {
+        for (const std::string& line : failedDeletions_)
+            std::fprintf(stderr, "mender-cli: not deleted: %s\n", line.c_str());
+    }
+
 private:
+    std::vector<std::string> failedDeletions_;
     TerminalProgress& progress_;
     const MenderCliOptions& options_;
 };
@@ -31,20 +55,17 @@ private:
 int main(int argc, char** argv)
 {
     std::setlocale(LC_ALL, "");  // error descriptions in the user's language
+    // Past a file-size limit a write then fails (EFBIG) and is reported like a
+    // full disk, instead of the signal ending the program in the middle.
+    std::signal(SIGXFSZ, SIG_IGN);
     std::string error;
     const auto options = ParseMenderCli(std::vector<std::string>(argv + 1, argv + argc), error);
     if (!options) return UsageError("mender-cli", error, kMenderCliUsage);
-    if (options->common.help) {
-        std::fputs(kMenderCliUsage, stdout);
-        return 0;
-    }
-    if (options->common.version) {
-        std::printf("mender-cli %s\n", CARVER_VERSION);
-        return 0;
-    }
+    if (AnswerHelpOrVersion(options->common, "mender-cli", kMenderCliUsage)) return 0;
 
-    TerminalProgress progress(stderr, ::isatty(STDERR_FILENO) == 1);
-    TerminalUi ui(stdin, stderr, progress, options->common.yes);
+    const SharedCliOptions& common = options->common;
+    TerminalProgress progress(stderr, ::isatty(STDERR_FILENO) == 1 && !common.quiet);
+    TerminalUi ui(stdin, stderr, progress, {"mender-cli", common.yes, common.force, common.quiet});
     ui.onInterrupt = [] { modMender::CancelRequested = true; };
     TerminalUi::InstallInterruptHandler();
     TerminalJoinerWindow window(progress, *options);
@@ -53,5 +74,6 @@ int main(int argc, char** argv)
     modMender::JoinFiles(window, ui, options->joinInfo, options->folder, drives);
 
     progress.Hide();
+    window.ReportFailedDeletions();
     return ExitStatusOf(ui);
 }

@@ -7,7 +7,7 @@
 #include "SharedCliOptions.h"
 
 struct MenderCliOptions {
-    SharedCliOptions common;  // -y, --removable/--fixed, --help, --version
+    SharedCliOptions common;  // -y, --force, -q, --removable/--fixed, --help, --version
     std::string joinInfo;
     std::string folder;
     bool deleteAsItGoes = false;

@@ -93,6 +93,14 @@ TEST_F(JoinBatch, ANameCp932CannotHoldSwitchesTheShellToUtf8)
     const std::string bytes = Write("café.avi", 2);
     EXPECT_EQ(bytes, Lines({"@echo off", "chcp 65001 > nul", "echo 連結用バッチファイル", "echo café.aviを復元します",
                             "echo 連結中．．．", "copy /b café.001+café.002 café.avi", "echo 連結終了しました"}));
+    // Characters CP932 would only take as look-alikes: ¥ would turn into a
+    // backslash, a folder separator in the copy line.
+    for (const std::string name : {"price¥100.txt", "第1話〜最終話.avi", "a¢£¬—‖‾−.bin"}) {
+        const std::string base = BaseNameOf(name);
+        EXPECT_EQ(Write(name, 1), Lines({"@echo off", "chcp 65001 > nul", "echo 連結用バッチファイル",
+                                         "echo " + name + "を復元します", "echo 連結中．．．",
+                                         "copy /b " + base + ".001 " + name, "echo 連結終了しました"}));
+    }
 }
 
 // The shell's view of a line: characters that end the command or redirect it,

@@ -7,7 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args)
+ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args, bool withOutput)
 {
     int inPipe[2], errPipe[2];
     if (::pipe(inPipe) != 0 || ::pipe(errPipe) != 0) throw std::runtime_error("pipe");
@@ -16,8 +16,7 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     if (pid_ == 0) {
         ::dup2(inPipe[0], 0);
         ::dup2(errPipe[1], 2);
-        const int devNull = ::open("/dev/null", O_WRONLY);
-        ::dup2(devNull, 1);
+        ::dup2(withOutput ? errPipe[1] : ::open("/dev/null", O_WRONLY), 1);
         ::close(inPipe[1]);
         ::close(errPipe[0]);
         std::vector<char*> argv{const_cast<char*>(program.c_str())};

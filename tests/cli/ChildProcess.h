@@ -7,7 +7,9 @@
 
 class ChildProcess {
 public:
-    ChildProcess(const std::string& program, const std::vector<std::string>& args);
+    // withOutput: standard output goes into the same pipe as standard error
+    // (otherwise to /dev/null).
+    ChildProcess(const std::string& program, const std::vector<std::string>& args, bool withOutput = false);
     ~ChildProcess();
 
     // Reads standard error until it holds text (or the program ends); true when found.

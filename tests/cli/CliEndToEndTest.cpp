@@ -2,6 +2,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <sstream>
 #include <thread>
 #include <unistd.h>
 
@@ -26,6 +27,14 @@ std::vector<std::string> Names(const std::string& folder)
     return names;
 }
 
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
 void MoveAll(const std::string& from, const std::string& to)
 {
     fs::create_directories(to);
@@ -37,7 +46,8 @@ void MoveAll(const std::string& from, const std::string& to)
 
 TEST(CliEndToEnd, SplitAndJoinRoundTripByteForByte)
 {
-    for (const std::string name : {"movie.avi", "動画 ﾌｧｲﾙ.tar.gz", "café.bin", "README"}) {
+    for (const std::string name : {"movie.avi", "動画 ﾌｧｲﾙ.tar.gz", "café.bin", "README", "第1話〜最終話.avi",
+                                   "price¥100.txt", "¢£¬—‖‾−.bin"}) {
         TempFolder dir;
         const std::string data = PatternBytes(3'000'000, 7);
         WriteBytes(dir / name, data);
@@ -72,7 +82,7 @@ TEST(CliEndToEnd, ExitStatusesOfCarver)
     EXPECT_TRUE(Names(dir / "out").empty());
     // Failed: a missing source, after the confirmation.
     EXPECT_EQ(RunProgram(kCarver, {dir / "missing.bin", dir / "out"}, "ok", &err), 2);
-    EXPECT_NE(err.find(kSplitFailed + "\n"), std::string::npos) << err;
+    EXPECT_NE(err.find(": " + kSplitFailed + ": "), std::string::npos) << err;
     // A missing destination folder.
     EXPECT_EQ(RunProgram(kCarver, {"-y", dir / "src.bin", dir / "nowhere"}, "", &err), 2);
     EXPECT_NE(err.find(kSplitFailed), std::string::npos);
@@ -81,7 +91,7 @@ TEST(CliEndToEnd, ExitStatusesOfCarver)
     EXPECT_EQ(Names(dir / "out").size(), 5u) << "the join-info file, three pieces, the manifest";
     // Usage errors, with a reason and the usage.
     for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
-             {"-s", "0", "a", "b"}, {"-s", "-5", "a", "b"}, {"-s", "abc", "a", "b"}, {"-s", "3MB", "a", "b"},
+             {"-s", "0", "a", "b"}, {"-s", "-5", "a", "b"}, {"-s", "abc", "a", "b"}, {"-s", "1.5M", "a", "b"},
              {"a"}, {"--bogus", "a", "b"}}) {
         EXPECT_EQ(RunProgram(kCarver, bad, "", &err), 64);
         EXPECT_EQ(err.rfind("carver-cli: ", 0), 0u) << err;
@@ -100,11 +110,11 @@ TEST(CliEndToEnd, ExitStatusesOfMender)
     EXPECT_NE(err.find("ﾌｧｲﾙの連結を行います [OK/Cancel]"), std::string::npos) << err;
     EXPECT_FALSE(fs::exists(dir / "out")) << "cancelled at the first question: nothing touched";
     EXPECT_EQ(RunProgram(kMender, {"-y", dir / "missing.000", dir / "out"}, "", &err), 2);
-    EXPECT_NE(err.find(kJoinFailed + "\n"), std::string::npos) << err;
+    EXPECT_NE(err.find(": " + kJoinFailed + ": "), std::string::npos) << err;
     // A missing piece: the wrong-disk question is still asked with --yes; Cancel gives up.
     fs::remove(dir / "src.002");
     EXPECT_EQ(RunProgram(kMender, {"-y", dir / "src.000", dir / "out"}, "c", &err), 1);
-    EXPECT_NE(err.find("ﾃﾞｨｽｸが違います　２ 番のﾃﾞｨｽｸをｾｯﾄして下さい [OK/Cancel]"), std::string::npos) << err;
+    EXPECT_NE(err.find("ﾃﾞｨｽｸが違います　２ 番のﾃﾞｨｽｸをｾｯﾄして下さい\nsrc.002 [OK/Cancel]"), std::string::npos) << err;
     EXPECT_EQ(RunProgram(kMender, {"only-one"}, "", &err), 64);
     EXPECT_NE(err.find("usage: mender-cli"), std::string::npos);
 }
@@ -216,4 +226,112 @@ TEST(CliEndToEnd, CtrlCDuringALargeSplitLeavesTheCancelledSet)
     }
     const size_t checked = std::min(joined.size(), prefix.size());
     EXPECT_EQ(joined.substr(0, checked), prefix.substr(0, checked));
+}
+
+// Each form of option and size through the real program: the pieces show the
+// size it read (piece 002 is the size in whole 4096-byte blocks).
+TEST(CliEndToEnd, OptionFormsAndSizes)
+{
+    TempFolder dir;
+    const std::string source = dir / "src.bin";
+    WriteBytes(source, PatternBytes(2'900'000, 9));
+    struct Case {
+        std::vector<std::string> args;  // "SRC" and "DIR" stand for the source and a new folder
+        size_t pieces;
+        uintmax_t piece2;
+        bool batch, quiet;
+    };
+    const Case cases[] = {
+        {{"-bys1M", "SRC", "DIR"}, 3, 1048576, true, false},
+        {{"-ys", "1MB", "SRC", "DIR"}, 3, 1003520, false, false},
+        {{"--size=1MiB", "--yes", "SRC", "DIR"}, 3, 1048576, false, false},
+        {{"--si", "1000K", "--ye", "--bat", "SRC", "DIR"}, 3, 1024000, true, false},
+        {{"SRC", "-y", "DIR", "--size=1000KB"}, 3, 1003520, false, false},
+        {{"-y", "--size", "1000000", "SRC", "DIR"}, 3, 1003520, false, false},
+        {{"-yq", "-s", "640KB", "SRC", "DIR"}, 5, 634880, false, true},
+        {{"--quiet", "-y", "-s1.44MB", "SRC", "DIR"}, 3, 1421312, false, true},
+        {{"-y", "-s", "700k", "--", "SRC", "DIR"}, 5, 716800, false, false},
+    };
+    int run = 0;
+    for (const Case& c : cases) {
+        const std::string folder = dir / ("set" + std::to_string(++run));
+        fs::create_directory(folder);
+        std::vector<std::string> args;
+        std::string what;
+        for (const std::string& a : c.args) {
+            args.push_back(a == "SRC" ? source : a == "DIR" ? folder : a);
+            what += a + " ";
+        }
+        std::string err;
+        ASSERT_EQ(RunProgram(kCarver, args, "", &err), 0) << what << err;
+        // The pieces, the join-info file, the manifest and the batch file.
+        EXPECT_EQ(Names(folder).size(), c.pieces + 2 + (c.batch ? 1 : 0)) << what;
+        EXPECT_EQ(fs::file_size(folder + "/src.002"), c.piece2) << what;
+        EXPECT_EQ(fs::exists(folder + "/src.bat"), c.batch) << what;
+        if (c.quiet) {
+            EXPECT_EQ(err, "") << what;
+        } else {
+            EXPECT_NE(err.find("分割数は *.001～*.00"), std::string::npos) << what << err;
+        }
+    }
+    // Joined back with bundled and with abbreviated options, quietly.
+    const std::pair<std::string, std::vector<std::string>> joins[] = {{"set1", {"-dyq"}},
+                                                                      {"set2", {"--del", "--ye", "--qu"}}};
+    for (const auto& [set, options] : joins) {
+        std::vector<std::string> args = options;
+        args.insert(args.end(), {dir / (set + "/src.000"), dir / ("joined-" + set)});
+        std::string err;
+        ASSERT_EQ(RunProgram(kMender, args, "", &err), 0) << set << err;
+        EXPECT_EQ(err, "") << set;
+        EXPECT_EQ(ReadBytes(dir / ("joined-" + set + "/src.bin")), ReadBytes(source)) << set;
+        EXPECT_TRUE(Names(dir / set).empty()) << set;
+    }
+}
+
+// A failure is printed as "program: file: message: reason".
+TEST(CliEndToEnd, FailureLinesNameTheProgramAndTheFile)
+{
+    TempFolder dir;
+    WriteBytes(dir / "src.bin", PatternBytes(10000));
+    fs::create_directory(dir / "out");
+    WriteBytes(dir / "out/src.000", "old");
+    fs::permissions(dir / "out/src.000", fs::perms::owner_read);  // read-only, even for root
+    ASSERT_EQ(RunProgram(kCarver, {"-y", "-s", "4096", dir / "src.bin", dir.Path()}, "", nullptr), 0);
+
+    struct Case {
+        std::string program;
+        std::vector<std::string> args;
+        std::string file;  // named by the failure line
+    };
+    const Case cases[] = {
+        {kCarver, {"-y", dir / "missing.bin", dir / "out"}, dir / "missing.bin"},
+        {kCarver, {"-y", "--force", dir / "src.bin", dir / "out"}, dir / "out/src.000"},
+        {kMender, {"-y", dir / "missing.000", dir / "joined"}, dir / "missing.000"},
+        {kMender, {"-y", dir / "src.000", dir / "no/such/folder"}, dir / "no/such/folder/src.bin"},
+    };
+    for (const Case& c : cases) {
+        const std::string name = fs::path(c.program).filename().string();
+        const std::string failed = name == "carver-cli" ? kSplitFailed : kJoinFailed;
+        std::string err;
+        EXPECT_EQ(RunProgram(c.program, c.args, "", &err), 2) << err;
+        const std::string start = name + ": " + c.file + ": " + failed + ": ";
+        int failureLines = 0;
+        for (const std::string& line : Lines(err)) {
+            if (line.find("失敗") == std::string::npos) continue;
+            ++failureLines;
+            EXPECT_EQ(line.rfind(start, 0), 0u) << line;
+            EXPECT_GT(line.size(), start.size()) << "the reason follows";
+        }
+        EXPECT_EQ(failureLines, 1) << err;
+    }
+    EXPECT_EQ(ReadBytes(dir / "out/src.000"), "old");
+}
+
+TEST(CliEndToEnd, VersionAndLicence)
+{
+    for (const std::string& program : {kCarver, kMender}) {
+        ChildProcess child(program, {"--version"}, true);
+        EXPECT_EQ(child.Wait(), 0);
+        EXPECT_EQ(child.Err(), fs::path(program).filename().string() + " " CARVER_VERSION "\nLicense: MIT\n");
+    }
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "CodePage.h"
 #include "SplitSet.h"
 #include "TempFolder.h"
@@ -72,7 +75,8 @@ TEST(SplitSet, JoinInfoReadBackAsTheJoinerReadsIt)
     TempFolder dir;
     const std::string path = dir / "x.000";
     for (const auto& [count, name] : std::vector<std::pair<int, std::string>>{
-             {5, "movie.avi"}, {1, "archive.tar.gz"}, {3, "ﾌｧｲﾙ～名.txt"}, {2, "Müller.doc"}, {1500, "big.iso"}}) {
+             {5, "movie.avi"}, {1, "archive.tar.gz"}, {3, "ﾌｧｲﾙ～名.txt"}, {2, "Müller.doc"}, {1500, "big.iso"},
+             {2, "第1話〜最終話.avi"}, {4, "price¥100.txt"}, {3, "¢£¬—‖‾−.bin"}}) {
         ASSERT_TRUE(WriteJoinInfo(path, count, name));
         JoinInfo info;
         ASSERT_TRUE(ReadJoinInfo(path, info));
@@ -87,8 +91,8 @@ TEST(SplitSet, JoinInfoReadBackAsTheJoinerReadsIt)
     EXPECT_EQ(info.sourceName, "movie.avi");
 
     WriteBytes(path, "005\r\n");
-    EXPECT_FALSE(ReadJoinInfo(path, info)) << "one line only";
-    EXPECT_FALSE(ReadJoinInfo(dir / "missing.000", info));
+    EXPECT_EQ(ReadJoinInfo(path, info).Description(), "連結情報ﾌｧｲﾙの行が足りません") << "one line only";
+    EXPECT_EQ(ReadJoinInfo(dir / "missing.000", info).Description(), std::strerror(ENOENT));
 }
 
 TEST(SplitSet, TheNamesASetTakesInItsFolder)

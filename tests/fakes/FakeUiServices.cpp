@@ -5,7 +5,8 @@ MsgAnswer FakeUiServices::MessageBox(const std::string& text, MsgButtons buttons
 {
     questions.push_back({text, buttons, icon, caption.empty() ? title_ : caption});
     if (onQuestion) onQuestion(questions.back());
-    if (answers_.empty()) return buttons == MsgButtons::YesNoCancel ? MsgAnswer::Yes : MsgAnswer::Ok;
+    if (answers_.empty())
+        return buttons == MsgButtons::YesNoCancel || buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
     const MsgAnswer a = answers_.front();
     answers_.pop_front();
     return a;

@@ -22,6 +22,7 @@
 #include "FakePlatform.h"
 #include "FakeUiServices.h"
 #include "FileDialog.h"
+#include "FileDrop.h"
 #include "FolderBrowser.h"
 #include "QtProgressBox.h"
 #include "TwoPanelStatusBar.h"
@@ -477,6 +478,66 @@ private slots:
         QVERIFY(w.isVisible());
     }
 
+    // Enter on the button with the focus clicks it; a held Enter's repeats click nothing.
+    void enterClicksTheFocusedButton_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("file browse") << "cmdCarverFileName";
+        QTest::newRow("folder browse") << "cmdToFolder";
+        QTest::newRow("OK") << "cmdOk";
+        QTest::newRow("close") << "cmdCancel";
+    }
+
+    void enterClicksTheFocusedButton()
+    {
+        QFETCH(QString, button);
+        Harness h;
+        frmCarver& w = h.w();
+        TempFolder folder;
+        const std::string path = SparseFile(folder, "movie.avi", 3'000'000);
+        w.txtCarverFileName->setText(Q(path));
+        w.txtToFolder->setText(Q(folder / "pieces"));
+        std::filesystem::create_directory(folder / "pieces");
+        h.dialog.choice = path;
+        auto* target = w.findChild<QPushButton*>(button);
+        target->setFocus(Qt::TabFocusReason);
+
+        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(), true);
+        QApplication::sendEvent(target, &repeat);
+        QVERIFY(!h.dialog.shownWith && h.browser.startSelection.empty() && h.ui.questions.empty() && w.isVisible());
+
+        QTest::keyClick(target, button == "cmdOk" ? Qt::Key_Enter : Qt::Key_Return);
+        if (button == "cmdCarverFileName") QCOMPARE(w.lblAfter->text(), QStringLiteral("*.001～*.003"));
+        if (button == "cmdToFolder") QCOMPARE(h.browser.startSelection, folder / "pieces");
+        if (button == "cmdOk") {
+            QCOMPARE(h.ui.Texts(), std::vector<std::string>{"分割数は *.001～*.003 の ３ です"});
+            QVERIFY(std::filesystem::exists(folder / "pieces/movie.003"));
+            // Disabling OK moved the focus on; it comes back, so that the next
+            // Enter does not close the program.
+            QVERIFY(w.cmdOk->hasFocus());
+        }
+        QCOMPARE(w.isVisible(), button != "cmdCancel");
+    }
+
+    // A file dropped anywhere on the window is taken as if browsed for.
+    void droppedFileFillsTheFileBoxAndTheRange()
+    {
+        Harness h;
+        frmCarver& w = h.w();
+        TempFolder folder;
+        const std::string path = SparseFile(folder, "movie.avi", 1'500'000);
+        w.txtToFolder->setText(QStringLiteral("/out"));
+
+        QVERIFY(!DropOn(w, QUrl::fromLocalFile(Q(folder.Path()))));
+        QVERIFY(!DropOn(w, QUrl(QStringLiteral("https://example.org/movie.avi"))));
+        QCOMPARE(w.txtCarverFileName->text(), QString());
+
+        QVERIFY(DropOn(w, QUrl::fromLocalFile(Q(path))));
+        QCOMPARE(w.txtCarverFileName->text(), Q(path));
+        QCOMPARE(w.lblAfter->text(), QStringLiteral("*.001～*.002"));
+        QCOMPARE(w.txtToFolder->text(), QStringLiteral("/out"));
+    }
+
     void escapeWhileIdleCloses_data()
     {
         QTest::addColumn<int>("modifiers");
@@ -490,6 +551,10 @@ private slots:
         Harness h;
         frmCarver& w = h.w();
         w.chkSetDate->setFocus(Qt::OtherFocusReason);
+        // The repeats of an Esc held down since a split was stopped close nothing.
+        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Escape, Qt::KeyboardModifiers(modifiers), QString(), true);
+        QApplication::sendEvent(w.chkSetDate, &repeat);
+        QVERIFY(w.isVisible());
         QTest::keyClick(w.chkSetDate, Qt::Key_Escape, Qt::KeyboardModifiers(modifiers));
         QVERIFY(!w.isVisible());
     }
@@ -582,10 +647,11 @@ private slots:
         QCOMPARE(h.shell.opened, std::vector<std::string>{destination});
 
         // The cancel of one split does not carry over into the next, which
-        // runs to its end.
+        // asks before it replaces the set the first one left, and runs to its end.
         h.duringSplit = nullptr;
         Click(w.cmdOk);
-        QCOMPARE(h.ui.questions.size(), size_t{2});
+        QCOMPARE(h.ui.questions.size(), size_t{3});
+        QCOMPARE(h.ui.questions[2].text, std::string("分割先に「movie.000」があります　上書きしますか"));
         std::string joined;
         for (int k = 1; k <= 18; ++k) joined += ReadBytes(PieceName(folder, k));
         QVERIFY(joined == source);

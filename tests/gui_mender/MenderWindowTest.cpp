@@ -10,8 +10,10 @@
 #include <functional>
 #include <optional>
 
+#include "CommandLine.h"
 #include "FakePlatform.h"
 #include "FakeDialogs.h"
+#include "FileDrop.h"
 #include "FakeUiServices.h"
 #include "Paths.h"
 #include "QtProgressBox.h"
@@ -274,7 +276,8 @@ private slots:
         QCOMPARE(h.files.opened.size(), size_t{1});
         const FileDialogRecord& record = h.files.opened.front();
         QCOMPARE(record.title, std::string("連結情報ﾌｧｲﾙの指定"));
-        QCOMPARE(record.filter, std::string("連結情報ﾌｧｲﾙ (*.000)\0*.000\0", sizeof("連結情報ﾌｧｲﾙ (*.000)\0*.000\0") - 1));
+        const char filter[] = "連結情報ﾌｧｲﾙ (*.000)\0*.000\0分割ﾌｧｲﾙ (*.001)\0*.001\0";
+        QCOMPARE(record.filter, std::string(filter, sizeof filter - 1));
         QCOMPARE(record.filterIndex, int16_t{1});
         QVERIFY(record.file.empty());
         QCOMPARE(record.initialDir, h.temp.Path().substr(0, h.temp.Path().size() - 1));
@@ -287,6 +290,71 @@ private slots:
         QCOMPARE(h.Box("txtAfterFileName")->text(), QStringLiteral("archive.tar.gz"));
         QCOMPARE(h.files.opened.back().initialDir, QCoreApplication::applicationDirPath().toStdString());
         QVERIFY(h.ui.questions.empty());
+    }
+
+    // "mender FILE" starts as if FILE had been browsed for; a first piece
+    // without a join-info file shows the name its set rebuilds.
+    void commandLineFile_fillsBothBoxes()
+    {
+        TempFolder temp;
+        const SplitSetOnDisk set = WriteSplitSet(temp.Path(), "archive.tar.gz", 5000, 3000);
+        WriteBytes(temp / "x.7z.001", "volume 1");
+        const std::pair<std::string, QString> cases[] = {
+            {set.joinInfoPath, QStringLiteral("archive.tar.gz")},
+            {temp / "x.7z.001", QStringLiteral("x.7z")},
+        };
+        for (const auto& [given, shown] : cases) {
+            const char* argv[] = {"mender", given.c_str()};
+            modCarver::ParseArguments(2, argv);
+            Harness h;
+            modCarver::CommandArgs.clear();
+            QCOMPARE(h.Box("txtKetugoFileName")->text(), Q(given));
+            QCOMPARE(h.Box("txtAfterFileName")->text(), shown);
+            QVERIFY(h.Box("txtFromFolder")->text().isEmpty());
+        }
+    }
+
+    void droppedFile_fillsBothBoxes_theFolderBoxStays()
+    {
+        Harness h;
+        const SplitSetOnDisk set = WriteSplitSet(h.temp.Path(), "movie.avi", 5000, 3000);
+        h.Box("txtFromFolder")->setText(QStringLiteral("/out"));
+        QVERIFY(!DropOn(h.window, QUrl::fromLocalFile(Q(h.temp.Path()))));
+        QVERIFY(h.Box("txtKetugoFileName")->text().isEmpty());
+
+        QVERIFY(DropOn(h.window, QUrl::fromLocalFile(Q(set.joinInfoPath))));
+        QCOMPARE(h.Box("txtKetugoFileName")->text(), Q(set.joinInfoPath));
+        QCOMPARE(h.Box("txtAfterFileName")->text(), QStringLiteral("movie.avi"));
+        QCOMPARE(h.Box("txtFromFolder")->text(), QStringLiteral("/out"));
+        QVERIFY(h.ui.questions.empty());
+    }
+
+    // Enter on the button with the focus clicks it; a held Enter's repeats click nothing.
+    void enter_clicksTheFocusedButton()
+    {
+        for (const std::string name : {"cmdKetugoFileName", "cmdFromFolder", "cmdOk", "cmdCancel"}) {
+            Harness h;
+            const SplitSetOnDisk set = WriteSplitSet(h.temp.Path(), "movie.avi", 9000, 4000);
+            h.Box("txtKetugoFileName")->setText(Q(set.joinInfoPath));
+            h.Box("txtFromFolder")->setText(Q(h.temp / "out"));
+            h.files.chosenFile = set.joinInfoPath;
+            QPushButton* button = h.Button(name.c_str());
+            button->setFocus(Qt::TabFocusReason);
+
+            QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(), true);
+            QApplication::sendEvent(button, &repeat);
+            QVERIFY(h.files.opened.empty() && h.folders.selectionRequests.empty() && h.ui.questions.empty());
+            QVERIFY(h.window.isVisible());
+
+            QTest::keyClick(button, name == "cmdOk" ? Qt::Key_Enter : Qt::Key_Return);
+            if (name == "cmdKetugoFileName") QCOMPARE(h.Box("txtAfterFileName")->text(), QStringLiteral("movie.avi"));
+            if (name == "cmdFromFolder") QCOMPARE(h.folders.selectionRequests.size(), size_t{1});
+            if (name == "cmdOk") {
+                QCOMPARE(ReadBytes(h.temp / "out/movie.avi"), set.whole);
+                QVERIFY(h.Button("cmdOk")->hasFocus());
+            }
+            QCOMPARE(h.window.isVisible(), name != "cmdCancel");
+        }
     }
 
     void joinInfoWithoutLine2_emptiesThePreview()

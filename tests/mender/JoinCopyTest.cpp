@@ -33,7 +33,11 @@ TEST(JoinCopy, PiecesAtTheBlockEdgesRebuildTheFileByteForByte)
     run.Run(set.joinInfoPath, dir / "out");  // no trailing separator: the engine adds it
 
     EXPECT_EQ(ReadBytes(dir / "out/movie.avi"), set.Joined());
-    EXPECT_EQ(run.ui.Texts(), std::vector<std::string>{kAskJoin}) << "a completed run shows no message";
+    // Pieces of sizes no split makes are asked about; Yes joins them as they are.
+    EXPECT_EQ(run.ui.Texts(), (std::vector<std::string>{kAskJoin,
+                                                        "「movie.003」の大きさが他の分割ﾌｧｲﾙと違います　連結を続けますか",
+                                                        "「movie.avi」は既に存在します　上書きしますか"}))
+        << "a completed run shows no message";
     EXPECT_FALSE(run.window.box.visible);
     EXPECT_EQ(run.window.statusText, "");
     for (const auto& p : set.piecePaths) EXPECT_TRUE(FileExists(p)) << "nothing deleted unless asked";
@@ -114,21 +118,28 @@ TEST(JoinCopy, CountsFromLineOne)
         run.Run(set.joinInfoPath, dir / "out/");
         EXPECT_EQ(ReadBytes(dir / "out/m.bin"), set.pieces[0] + set.pieces[1]);
     }
-    {
-        // A count that is never reached asks for the next piece until Cancel.
-        const TestSet set = MakeSet(dir.Path(), "z.", "z.bin", {100, 200}, "000");
+    for (const std::string line1 : {"000", "0", "-1", "abc", "3abc", "", "12345678901234567890"}) {
+        // A count line that describes no set is refused before anything is made.
+        const TestSet set = MakeSet(dir.Path(), "z.", "z.bin", {100, 200});
+        WriteBytes(set.joinInfoPath, line1 + "\r\nz.bin\r\n");
         JoinRun run;
-        run.ui.Answer({MsgAnswer::Ok, MsgAnswer::Ok, MsgAnswer::Cancel});
         run.Run(set.joinInfoPath, dir / "out/");
-        EXPECT_EQ(run.QuestionsAfterFirst(), (std::vector<std::string>{WrongDiskPrompt("３"), WrongDiskPrompt("３")}));
-        EXPECT_EQ(ReadBytes(dir / "out/z.bin"), set.Joined());
-        EXPECT_EQ(run.window.statusText, "残り 0") << "a cancelled prompt leaves the status as it was";
-        EXPECT_TRUE(run.window.box.visible);
+        EXPECT_EQ(run.QuestionsAfterFirst(),
+                  std::vector<std::string>{FailureText("連結情報ﾌｧｲﾙが正しくありません")}) << line1;
+        EXPECT_FALSE(FileExists(dir / "out/z.bin"));
+    }
+    {
+        // Spaces around the digits, and line ends of LF alone, as a script writes them.
+        IgnoreResult(CreateFolder(dir / "lf"));
+        const TestSet set = MakeSet(dir / "lf/", "s.", "s.bin", {100, 200}, " 2 ");
+        WriteBytes(set.joinInfoPath, " 2 \ns.bin\n");
+        JoinRun run;
+        run.Run(set.joinInfoPath, dir / "out/");
+        EXPECT_EQ(ReadBytes(dir / "out/s.bin"), set.Joined());
     }
     {
         // More than 999 pieces: line 1 holds the whole count, pieces go on as .1000.
-        std::vector<size_t> sizes(1001, 1);
-        sizes.back() = 5;
+        const std::vector<size_t> sizes(1001, 1);
         const TestSet set = MakeSet(dir.Path(), "big.", "big.bin", sizes, "1001");
         EXPECT_EQ(set.piecePaths.back(), dir / "big.1001");
         JoinRun run;
@@ -146,7 +157,8 @@ TEST(JoinCopy, AnEmptyPieceAddsNothingAndTheRunGoesOn)
     run.window.afterDelete = true;
     run.Run(set.joinInfoPath, dir / "out/");
     EXPECT_EQ(ReadBytes(dir / "out/e.bin"), set.Joined());
-    EXPECT_EQ(run.ui.Texts().size(), 1u);
+    EXPECT_EQ(run.ui.Texts(), (std::vector<std::string>{kAskJoin,
+                                                        "「e.002」の大きさが他の分割ﾌｧｲﾙと違います　連結を続けますか"}));
     EXPECT_FALSE(FileExists(set.piecePaths[1])) << "the empty piece is part of the set and goes with it";
     EXPECT_EQ(Filtered(run.window.log, "status 残り 0").size(), 3u);
 }

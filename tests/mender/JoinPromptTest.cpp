@@ -128,11 +128,13 @@ TEST(JoinPrompts, AMissingPieceOnAFixedDriveGetsOnlyTheWrongDiskPrompt)
     const TestSet set = MakeSet(dir.Path(), "movie.", "movie.avi", {10, 20, 30});
     ASSERT_EQ(::unlink(set.piecePaths[1].c_str()), 0);
     JoinRun run;
+    // No disk brings it on a fixed drive: the question names the piece.
+    const std::string named = WrongDiskPrompt("２") + "\r\nmovie.002";
     run.ui.onQuestion = [&](const FakeUiServices::Question& q) {
-        if (q.text == WrongDiskPrompt("２")) WriteBytes(set.piecePaths[1], set.pieces[1]);
+        if (q.text == named) WriteBytes(set.piecePaths[1], set.pieces[1]);
     };
     run.Run(set.joinInfoPath, dir / "out/");
-    EXPECT_EQ(run.ui.Texts(), (std::vector<std::string>{kAskJoin, WrongDiskPrompt("２")}));
+    EXPECT_EQ(run.ui.Texts(), (std::vector<std::string>{kAskJoin, named}));
     EXPECT_EQ(ReadBytes(dir / "out/movie.avi"), set.Joined());
 }
 

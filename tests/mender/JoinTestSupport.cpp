@@ -1,3 +1,5 @@
+#include <sys/resource.h>
+#include <csignal>
 #include "JoinTestSupport.h"
 
 #include <cstdio>
@@ -67,4 +69,35 @@ int RunInChild(const std::function<int()>& fn)
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0) {}
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+std::vector<std::string> JoinWithFileSizeLimit(long limit, bool afterDelete, const std::string& joinInfoPath,
+                                               const std::string& destination)
+{
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0) return {"child failed"};
+    const int code = RunInChild([&] {
+        ::close(pipeFds[0]);
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit rl{static_cast<rlim_t>(limit), static_cast<rlim_t>(limit)};
+        if (::setrlimit(RLIMIT_FSIZE, &rl) != 0) return 90;
+        JoinRun run;
+        run.window.afterDelete = afterDelete;
+        run.Run(joinInfoPath, destination);
+        for (const std::string& text : run.QuestionsAfterFirst()) {
+            const std::string line = text + '\0';
+            if (::write(pipeFds[1], line.data(), line.size()) < 0) return 91;
+        }
+        return 0;
+    });
+    ::close(pipeFds[1]);
+    std::string all;
+    char chunk[4096];
+    for (ssize_t n; (n = ::read(pipeFds[0], chunk, sizeof chunk)) > 0;) all.append(chunk, static_cast<size_t>(n));
+    ::close(pipeFds[0]);
+    if (code != 0) return {"child failed"};
+    std::vector<std::string> texts;
+    for (size_t start = 0, end; (end = all.find('\0', start)) != std::string::npos; start = end + 1)
+        texts.push_back(all.substr(start, end - start));
+    return texts;
 }

@@ -41,3 +41,9 @@ struct JoinRun {
 // Runs fn in a child process and returns its exit code (128 + signal when it
 // was killed). For limits and identities the test process must not take on.
 int RunInChild(const std::function<int()>& fn);
+
+// Runs the engine in a child process whose files may not grow beyond
+// `limit` bytes, and returns the texts of the messages shown after the first
+// question (or "child failed").
+std::vector<std::string> JoinWithFileSizeLimit(long limit, bool afterDelete, const std::string& joinInfoPath,
+                                               const std::string& destination);

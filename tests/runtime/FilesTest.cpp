@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <csignal>
 #include <unistd.h>
+#include <functional>
 
 #include "Files.h"
 #include "TempFolder.h"
@@ -102,6 +103,7 @@ TEST(Files, BinaryRoundTripThroughTheBuffersAtAnyBlockSize)
         char extra;
         const IoStatus past = r.Read(std::span<char>(&extra, 1));
         EXPECT_FALSE(past) << "reading past the end is a failure";
+        EXPECT_EQ(past.Description(), "ﾌｧｲﾙが途中で終わっています");
     }
 }
 
@@ -115,6 +117,48 @@ TEST(Files, OpeningFailuresCarryTheSystemDescription)
     EXPECT_FALSE(r.Open(dir.Path())) << "a folder is not a file";
     BinaryWriter w;
     EXPECT_FALSE(w.Create(dir / "no/such/folder/file"));
+}
+
+// Every failure names the file it is about, for the terminal's failure line.
+TEST(Files, FailuresNameTheirFile)
+{
+    TempFolder dir;
+    WriteBytes(dir / "short", "12");
+    WriteBytes(dir / "ro", "x");
+    ::chmod((dir / "ro").c_str(), 0444);
+    const std::string missing = dir / "missing";
+    const std::string noFolder = dir / "no/such";
+    std::string line;
+    char block[3];
+    BinaryReader reader;
+    TextFileReader text;
+    struct Case { const char* what; std::function<IoStatus()> run; std::string subject; };
+    const Case cases[] = {
+        {"read past the end",
+         [&] {
+             IgnoreResult(reader.Open(dir / "short"));
+             return reader.Read(block);
+         },
+         dir / "short"},
+        {"create read-only", [&] { BinaryWriter w; return w.Create(dir / "ro"); }, dir / "ro"},
+        {"text past the end",
+         [&] {
+             IgnoreResult(text.Open(dir / "short"));
+             IgnoreResult(text.ReadLine(line));
+             return text.ReadLine(line);
+         },
+         dir / "short"},
+        {"delete", [&] { return DeleteFile(missing); }, missing},
+        {"delete read-only", [&] { return DeleteFile(dir / "ro"); }, dir / "ro"},
+        {"folder", [&] { return CreateFolder(noFolder + "/"); }, noFolder},
+    };
+    for (const Case& c : cases) {
+        const IoStatus s = c.run();
+        EXPECT_FALSE(s) << c.what;
+        EXPECT_EQ(s.Subject(), c.subject) << c.what;
+    }
+    EXPECT_EQ(reader.Open(dir / "short").Subject(), "") << "a success names nothing";
+    EXPECT_EQ(IoStatus::Failure("x").About("inner").About("outer").Subject(), "inner");
 }
 
 // A write failure found when the buffer goes out is still a write failure.
@@ -131,10 +175,10 @@ TEST(Files, WriteFailureIsReportedAtTheLatestOnClose)
         BinaryWriter w;
         if (!w.Create(path)) ::_exit(10);
         const std::string block(4096, 'x');
-        bool failed = false;
-        for (int i = 0; i < 4 && !failed; ++i) failed = !w.Write(block);  // 16 KiB: stays in the buffer
-        failed = failed || !w.Close();
-        ::_exit(failed ? 0 : 11);
+        IoStatus s;
+        for (int i = 0; i < 4 && s; ++i) s = w.Write(block);  // 16 KiB: stays in the buffer
+        if (s) s = w.Close();
+        ::_exit(s ? 11 : s.Subject() != path ? 12 : 0);
     }
     int status = 0;
     ::waitpid(child, &status, 0);
@@ -161,7 +205,7 @@ TEST(Files, TextLinesEndWithCrLfInCp932)
     EXPECT_EQ(ReadBytes(path), "ﾃ\r\n");
 }
 
-TEST(Files, TextLinesReadUpToCrWithTheLfSkipped)
+TEST(Files, TextLinesEndAtCrLfCrOrLf)
 {
     TempFolder dir;
     const std::string path = dir / "t.txt";
@@ -174,12 +218,14 @@ TEST(Files, TextLinesReadUpToCrWithTheLfSkipped)
         ASSERT_TRUE(r.ReadLine(line));
         EXPECT_EQ(line, e);
     }
-    EXPECT_FALSE(r.ReadLine(line));
+    EXPECT_EQ(r.ReadLine(line).Description(), "ﾌｧｲﾙの終わりより先は読めません");
 
-    WriteBytes(path, "a\nb\r\n");  // a lone LF is part of the line
+    WriteBytes(path, "a\nb\r\n");  // a lone LF, as a script writes it, ends its line too
     ASSERT_TRUE(r.Open(path));
     ASSERT_TRUE(r.ReadLine(line));
-    EXPECT_EQ(line, "a\nb");
+    EXPECT_EQ(line, "a");
+    ASSERT_TRUE(r.ReadLine(line));
+    EXPECT_EQ(line, "b");
 
     WriteBytes(path, "");
     ASSERT_TRUE(r.Open(path));

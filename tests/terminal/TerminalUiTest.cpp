@@ -46,6 +46,9 @@ TEST(TerminalAnswers, WordsInAnyCaseAndTheEmptyLine)
         {"y\n", MsgButtons::YesNoCancel, true, MsgAnswer::Yes},    {"\n", MsgButtons::YesNoCancel, true, MsgAnswer::Yes},
         {"N\n", MsgButtons::YesNoCancel, true, MsgAnswer::No},     {" no \n", MsgButtons::YesNoCancel, true, MsgAnswer::No},
         {"C\n", MsgButtons::YesNoCancel, true, MsgAnswer::Cancel},
+        // Yes/No: the empty line is the default button, No; there is no Cancel.
+        {"y\n", MsgButtons::YesNo, true, MsgAnswer::Yes},        {"\n", MsgButtons::YesNo, true, MsgAnswer::No},
+        {"NO\n", MsgButtons::YesNo, true, MsgAnswer::No},        {"c\n", MsgButtons::YesNo, false, MsgAnswer::Ok},
     };
     for (const auto& c : cases) {
         MsgAnswer a = MsgAnswer::Ok;
@@ -60,7 +63,7 @@ TEST(TerminalQuestions, AskedOnStandardErrorAndAnsweredFromStandardInput)
 {
     Console console("what\nno\n\nc\n");
     TerminalProgress progress(console.out, false);
-    TerminalUi ui(console.in, console.out, progress, false);
+    TerminalUi ui(console.in, console.out, progress, {"carver-cli"});
     EXPECT_EQ(ui.MessageBox("ﾌｧｲﾙの連結を行います", MsgButtons::OkCancel, MsgIcon::Warning), MsgAnswer::Ok)
         << "an invalid line asks again; 'no' is not an answer to OK/Cancel; the empty line is OK";
     EXPECT_FALSE(ui.GaveUp());
@@ -78,7 +81,7 @@ TEST(TerminalQuestions, YesAnswersOnlyTheConfirmationAndTheDiskQuestions)
 {
     Console console("c\n");
     TerminalProgress progress(console.out, false);
-    TerminalUi ui(console.in, console.out, progress, true);
+    TerminalUi ui(console.in, console.out, progress, {"carver-cli", true});
     EXPECT_EQ(ui.MessageBox("分割数は *.001～*.003 の ３ です", MsgButtons::OkCancel, MsgIcon::Warning), MsgAnswer::Ok);
     EXPECT_EQ(ui.MessageBox("ﾌｧｲﾙの連結を行います", MsgButtons::OkCancel, MsgIcon::Warning), MsgAnswer::Ok);
     EXPECT_EQ(ui.MessageBox("１枚目のﾃﾞｨｽｸをｾｯﾄして下さい", MsgButtons::OkCancel, MsgIcon::Warning), MsgAnswer::Ok);
@@ -89,17 +92,87 @@ TEST(TerminalQuestions, YesAnswersOnlyTheConfirmationAndTheDiskQuestions)
     EXPECT_TRUE(ui.GaveUp());
 }
 
-TEST(TerminalQuestions, FailureMessageGoesOutAsItStands)
+TEST(TerminalQuestions, AStopMessageNamesTheProgramOnEveryLine)
 {
     Console console("");
     TerminalProgress progress(console.out, false);
-    TerminalUi ui(console.in, console.out, progress, false);
+    TerminalUi ui(console.in, console.out, progress, {"carver-cli"});
     EXPECT_EQ(ui.MessageBox("ﾌｧｲﾙ分割失敗 原因を調査後再度実行して下さい\r\nNo such file or directory", MsgButtons::Ok,
                             MsgIcon::Stop),
               MsgAnswer::Ok);
     EXPECT_TRUE(ui.Failed());
     EXPECT_FALSE(ui.GaveUp());
-    EXPECT_EQ(console.Output(), "ﾌｧｲﾙ分割失敗 原因を調査後再度実行して下さい\nNo such file or directory\n");
+    EXPECT_EQ(console.Output(), "carver-cli: ﾌｧｲﾙ分割失敗 原因を調査後再度実行して下さい\n"
+                                "carver-cli: No such file or directory\n");
+}
+
+// (The file named in the line is tested through the real programs.)
+TEST(TerminalQuestions, AFailureWithoutAFileIsStillOneLine)
+{
+    Console console("");
+    TerminalProgress progress(console.out, false);
+    TerminalUi ui(console.in, console.out, progress, {"mender-cli"});
+    ui.ShowFailure("ﾌｧｲﾙ連結失敗", IoStatus::Failure("two\r\nlines"));
+    EXPECT_EQ(console.Output(), "mender-cli: ﾌｧｲﾙ連結失敗: two  lines\n");
+    EXPECT_TRUE(ui.Failed());
+}
+
+// Which questions -y and --force answer by themselves; every other one is
+// asked, and the end of input declines it.
+TEST(TerminalQuestions, WhatYesAndForceAnswer)
+{
+    const std::string overwrite = "「a.bin」は既に存在します　上書きしますか";
+    const std::string overwriteSet = "分割先に「a.001」があります　上書きしますか";
+    const std::string otherSize = "「a.003」の大きさが他の分割ﾌｧｲﾙと違います　連結を続けますか";
+    const std::string resume = "「a.bin」は 3 番まで連結済みです　続きを連結しますか";
+    const std::string count = "分割数は *.001～*.003 の ３ です";
+    const std::string wrongDisk = "ﾃﾞｨｽｸが違います　２ 番のﾃﾞｨｽｸをｾｯﾄして下さい";
+    struct Case { std::string text; MsgButtons buttons; bool yes, force; MsgAnswer answer; };
+    const Case cases[] = {
+        {overwrite, MsgButtons::YesNo, true, false, MsgAnswer::No},
+        {overwrite, MsgButtons::YesNo, false, true, MsgAnswer::Yes},
+        {overwriteSet, MsgButtons::YesNo, true, false, MsgAnswer::No},
+        {overwriteSet, MsgButtons::YesNo, false, true, MsgAnswer::Yes},
+        {otherSize, MsgButtons::YesNo, true, false, MsgAnswer::No},
+        {otherSize, MsgButtons::YesNo, false, true, MsgAnswer::Yes},
+        {resume, MsgButtons::YesNo, true, false, MsgAnswer::Yes},
+        {resume, MsgButtons::YesNo, false, true, MsgAnswer::No},
+        {count, MsgButtons::OkCancel, true, false, MsgAnswer::Ok},
+        {count, MsgButtons::OkCancel, false, true, MsgAnswer::Cancel},
+        {wrongDisk, MsgButtons::OkCancel, true, true, MsgAnswer::Cancel},
+    };
+    for (const bool quiet : {false, true}) {
+        for (const Case& c : cases) {
+            Console console("");
+            TerminalProgress progress(console.out, false);
+            TerminalUi ui(console.in, console.out, progress, {"mender-cli", c.yes, c.force, quiet});
+            const std::string what = c.text + (c.yes ? " -y" : "") + (c.force ? " --force" : "");
+            EXPECT_EQ(ui.MessageBox(c.text, c.buttons, MsgIcon::Warning), c.answer) << what;
+            const bool answeredByItself = c.answer == MsgAnswer::Yes || c.answer == MsgAnswer::Ok;
+            EXPECT_EQ(ui.GaveUp(), !answeredByItself) << what;
+            const std::string choices = c.buttons == MsgButtons::YesNo ? " [Yes/No] " : " [OK/Cancel] ";
+            std::string shown;
+            if (!answeredByItself) {
+                shown = c.text + choices + "\n";  // asked, then the end of input
+            } else if (!quiet) {
+                shown = c.text + choices + (c.answer == MsgAnswer::Yes ? "Yes" : "OK") + "\n";
+            }
+            EXPECT_EQ(console.Output(), shown) << what << (quiet ? " -q" : "");
+        }
+    }
+}
+
+TEST(TerminalQuestions, NoToAYesNoQuestionDeclinesTheRun)
+{
+    Console console("maybe\nn\n");
+    TerminalProgress progress(console.out, false);
+    TerminalUi ui(console.in, console.out, progress, {"mender-cli"});
+    EXPECT_EQ(ui.MessageBox("「a.bin」は既に存在します　上書きしますか", MsgButtons::YesNo, MsgIcon::Warning),
+              MsgAnswer::No);
+    EXPECT_TRUE(ui.GaveUp());
+    EXPECT_EQ(console.Output(), "「a.bin」は既に存在します　上書きしますか [Yes/No] \n"
+                                "「a.bin」は既に存在します　上書きしますか [Yes/No] \n")
+        << "asked again after an answer that is none";
 }
 
 TEST(TerminalProgressLine, DrawnOnlyOnATerminalAndErasedWhenHidden)
@@ -133,7 +206,7 @@ TEST(TerminalInterrupt, CtrlCDuringTheCopyRequestsCancellation)
 {
     Console console("");
     TerminalProgress progress(console.out, false);
-    TerminalUi ui(console.in, console.out, progress, false);
+    TerminalUi ui(console.in, console.out, progress, {"carver-cli"});
     bool cancel = false;
     ui.onInterrupt = [&] { cancel = true; };
     TerminalUi::InstallInterruptHandler();

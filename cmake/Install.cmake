@@ -1,0 +1,42 @@
+# What `cmake --install` puts where: the programs, and what the desktop needs
+# to find them (menu entries, icons, the join-info file type, AppStream
+# metainfo), man pages, bash completion and the licence. Paths follow
+# GNUInstallDirs, relative to the prefix, so CPack can reuse them.
+
+set(carver_data ${PROJECT_SOURCE_DIR}/data)
+set(carver_generated ${PROJECT_BINARY_DIR}/data)
+
+install(TARGETS carver-cli mender-cli)
+set(man_pages carver-cli mender-cli)
+if(CARVER_WITH_QT)
+  install(TARGETS carver mender)
+  list(APPEND man_pages carver mender)
+
+  install(FILES ${carver_data}/applications/${CARVER_APP_ID}.Carver.desktop
+                ${carver_data}/applications/${CARVER_APP_ID}.Mender.desktop
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(DIRECTORY ${carver_data}/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
+  install(FILES ${carver_data}/mime/${CARVER_APP_ID}.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
+  foreach(app Carver Mender)
+    configure_file(${carver_data}/metainfo/${CARVER_APP_ID}.${app}.metainfo.xml.in
+                   ${carver_generated}/metainfo/${CARVER_APP_ID}.${app}.metainfo.xml @ONLY)
+    install(FILES ${carver_generated}/metainfo/${CARVER_APP_ID}.${app}.metainfo.xml
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+  endforeach()
+endif()
+
+# The pages carry the version and the release date.
+foreach(page ${man_pages})
+  configure_file(${carver_data}/man/${page}.1.in ${carver_generated}/man/${page}.1 @ONLY)
+  install(FILES ${carver_generated}/man/${page}.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endforeach()
+
+install(FILES ${carver_data}/completion/carver-cli ${carver_data}/completion/mender-cli
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${CARVER_PACKAGE_NAME})
+
+# Last, so the caches see every file above.
+if(CARVER_WITH_QT)
+  install(CODE "set(CARVER_INSTALL_DATADIR \"${CMAKE_INSTALL_DATADIR}\")")
+  install(SCRIPT ${PROJECT_SOURCE_DIR}/cmake/RefreshDesktopCaches.cmake)
+endif()
