@@ -2,6 +2,8 @@
 
 #include "JoinResume.h"
 #include "JoinSteps.h"
+#include "JoinVerifier.h"
+#include "Manifest.h"
 #include "NumberedSet.h"
 #include "NumberFormat.h"
 #include "Paths.h"
@@ -82,6 +84,7 @@ private:
     FileLock joinInfoLock_;
     BinaryWriter rebuilt_;
     ResumeState state_;
+    std::optional<JoinVerifier> verifier_;  // the set's manifest, when it has one
     int32_t first_ = 1;         // the first piece this run joins
     bool resuming_ = false;
     bool deleting_ = false;     // a piece has been deleted in this run
@@ -130,6 +133,7 @@ bool JoinRun::Prepare()
         return Fail(IoStatus::Failure(kNotRegularFile).About(rebuiltPath_)), false;
 
     state_ = ResumeState{AbsolutePath(joinInfoPath_), set_.sourceName, count_, 0, {}};
+    verifier_.emplace(ManifestPathFor(joinInfoPath_), set_.sourceName, removable_);
     return true;
 }
 
@@ -184,6 +188,13 @@ bool JoinRun::OpenRebuiltFile()
             first_ = saved.joined + 1;
         }
     }
+    if (IoStatus s = verifier_->Refresh(); !s) return Fail(s), false;
+    if (resuming_) {
+        std::vector<std::string> kept;
+        for (int32_t k = 1; k <= state_.joined; ++k) kept.push_back(set_.PieceFileName(k));
+        if (IoStatus s = verifier_->CheckKeptPart(rebuiltPath_, state_.pieceLengths, kept, [this] { ui_.Yield(); }); !s)
+            return Fail(s), false;
+    }
     if (!AllPiecesThere()) return false;
     if (first_ <= count_ && !WaitFor(first_)) return CloseRebuilt(), false;
     if (!PieceSizesAgreed()) return CloseRebuilt(), false;
@@ -208,10 +219,13 @@ bool JoinRun::PieceSizesAgreed()
 {
     if (removable_) return true;
     std::vector<int64_t> lengths = state_.pieceLengths;
+    std::vector<std::string> names;
     for (int32_t k = first_; k <= count_; ++k) {
         if (!FileExists(set_.PiecePath(k))) return true;
         lengths.push_back(FileLength(set_.PiecePath(k)));
+        names.push_back(set_.PieceFileName(k));
     }
+    if (verifier_->ListsAll(names)) return true;
     const auto odd = OddSizedPiece(lengths);
     return !odd || Ask(SizeQuestion(set_.PieceFileName(*odd)));
 }
@@ -221,7 +235,9 @@ bool JoinRun::JoinPiece(int32_t i)
     const std::string piecePath = set_.PiecePath(i);
     const int64_t before = rebuilt_.Length();
     IoStatus failure;
-    switch (CopyPiece(window_, ui_, rebuilt_, piecePath, i, count_, block_, failure)) {
+    if (IoStatus s = verifier_->Refresh(); !s) return Fail(s), false;
+    CopyHasher* hasher = verifier_->BeforePiece(set_.PieceFileName(i));
+    switch (CopyPiece(window_, ui_, rebuilt_, piecePath, i, count_, block_, hasher, failure)) {
     case PieceEnd::Failed:
         Fail(failure);
         return false;
@@ -234,6 +250,8 @@ bool JoinRun::JoinPiece(int32_t i)
     case PieceEnd::Copied:
         break;
     }
+    // A damaged piece is neither counted as joined nor deleted.
+    if (IoStatus s = verifier_->AfterPiece(piecePath); !s) return Fail(s), false;
     state_.pieceLengths.push_back(rebuilt_.Length() - before);
     state_.joined = i;
     window_.SetStatusText("残り 0");
@@ -247,8 +265,10 @@ bool JoinRun::JoinPiece(int32_t i)
         DeleteSetFile(piecePath);
         deleting_ = true;
         // On a removable drive the set's description lives on the first disk,
-        // which is done once its piece is joined.
+        // which is done once its piece is joined; a later disk's manifest
+        // lists its piece only, except the last one's, checked at the end.
         if (removable_ && i == 1) DeleteSetDescription();
+        else if (removable_ && i < count_) DeleteSetFile(ManifestPathFor(joinInfoPath_));
     }
     return true;
 }
@@ -256,7 +276,9 @@ bool JoinRun::JoinPiece(int32_t i)
 void JoinRun::Finish()
 {
     if (!CloseRebuilt()) return;
+    if (IoStatus s = verifier_->CheckWhole(rebuiltPath_); !s) return Fail(s);
     if (deleting_) DeleteSetDescription();
+    if (deleting_ && removable_) DeleteSetFile(ManifestPathFor(joinInfoPath_));
     // Last: a kill before this leaves a state that says the join is complete.
     if (FileExists(statePath_)) IgnoreResult(DeleteFile(statePath_));
     ClearProgress();

@@ -153,7 +153,7 @@ TEST(CliEndToEnd, RemovableSplitAndJoinDiskByDisk)
     WriteBytes(dir / "data.bin", data);
     fs::create_directory(dir / "drive");
     {
-        ChildProcess carver(kCarver, {"--removable", "--no-checksum", "-s", "100KB", dir / "data.bin", dir / "drive"});
+        ChildProcess carver(kCarver, {"--removable", "-s", "100KB", dir / "data.bin", dir / "drive"});
         ASSERT_TRUE(carver.WaitFor("分割数は *.001～*.003 の ３ です [OK/Cancel] ")) << carver.Err();
         carver.Send("ok");
         ASSERT_TRUE(carver.WaitFor("１枚目のﾃﾞｨｽｸをｾｯﾄして下さい [OK/Cancel] ")) << carver.Err();
@@ -168,9 +168,11 @@ TEST(CliEndToEnd, RemovableSplitAndJoinDiskByDisk)
         EXPECT_EQ(carver.Wait(), 0) << carver.Err();
         MoveAll(dir / "drive", dir / "disk3");
     }
-    EXPECT_EQ(Names(dir / "disk1"), (std::vector<std::string>{"data.000", "data.001"}));
-    EXPECT_EQ(Names(dir / "disk2"), (std::vector<std::string>{"data.002"}));
-    EXPECT_EQ(Names(dir / "disk3"), (std::vector<std::string>{"data.003"}));
+    // Every disk checks itself.
+    EXPECT_EQ(Names(dir / "disk1"), (std::vector<std::string>{"data.000", "data.001", "data.sha256"}));
+    EXPECT_EQ(Names(dir / "disk2"), (std::vector<std::string>{"data.002", "data.sha256"}));
+    EXPECT_EQ(Names(dir / "disk3"), (std::vector<std::string>{"data.003", "data.sha256"}));
+    for (const char* disk : {"disk1", "disk2"}) EXPECT_EQ(RunSha256SumCheck(dir / disk, "data.sha256").status, 0);
 
     MoveAll(dir / "disk1", dir / "drive");
     ChildProcess mender(kMender, {"--removable", "-d", dir / "drive/data.000", dir / "out"});
@@ -297,17 +299,20 @@ TEST(CliEndToEnd, FailureLinesNameTheProgramAndTheFile)
     WriteBytes(dir / "out/src.000", "old");
     fs::permissions(dir / "out/src.000", fs::perms::owner_read);  // read-only, even for root
     ASSERT_EQ(RunProgram(kCarver, {"-y", "-s", "4096", dir / "src.bin", dir.Path()}, "", nullptr), 0);
+    fs::resize_file(dir / "src.002", 100);  // caught by the set's manifest
 
     struct Case {
         std::string program;
         std::vector<std::string> args;
         std::string file;  // named by the failure line
+        std::string reason = {};
     };
     const Case cases[] = {
         {kCarver, {"-y", dir / "missing.bin", dir / "out"}, dir / "missing.bin"},
         {kCarver, {"-y", "--force", dir / "src.bin", dir / "out"}, dir / "out/src.000"},
         {kMender, {"-y", dir / "missing.000", dir / "joined"}, dir / "missing.000"},
         {kMender, {"-y", dir / "src.000", dir / "no/such/folder"}, dir / "no/such/folder/src.bin"},
+        {kMender, {"-y", "-d", dir / "src.000", dir / "joined"}, dir / "src.002", "「src.002」が壊れています"},
     };
     for (const Case& c : cases) {
         const std::string name = fs::path(c.program).filename().string();
@@ -321,10 +326,13 @@ TEST(CliEndToEnd, FailureLinesNameTheProgramAndTheFile)
             ++failureLines;
             EXPECT_EQ(line.rfind(start, 0), 0u) << line;
             EXPECT_GT(line.size(), start.size()) << "the reason follows";
+            EXPECT_NE(line.find(c.reason), std::string::npos) << line;
         }
         EXPECT_EQ(failureLines, 1) << err;
     }
     EXPECT_EQ(ReadBytes(dir / "out/src.000"), "old");
+    EXPECT_FALSE(fs::exists(dir / "src.001")) << "joined and checked, so deleted";
+    EXPECT_TRUE(fs::exists(dir / "src.002") && fs::exists(dir / "src.003") && fs::exists(dir / "src.sha256"));
 }
 
 TEST(CliEndToEnd, VersionAndLicence)
