@@ -11,8 +11,8 @@ namespace modMender {
 
 namespace {
 
-// Larger than any manifest Carver writes (a line per piece); reading a bigger
-// one could hold the whole file in memory.
+// Room for some 200,000 piece lines; a bigger file is no manifest of a set,
+// and reading it would hold all of it in memory.
 constexpr off_t kLargestManifest = 16 << 20;
 
 }  // namespace

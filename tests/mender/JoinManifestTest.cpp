@@ -127,6 +127,19 @@ TEST(JoinManifest, WhatTheManifestListsDecidesTheEnd)
     }
 }
 
+TEST(JoinManifest, AManifestThatCannotBeReadStopsTheJoinBeforeAnythingIsWritten)
+{
+    TempFolder dir;
+    const TestSet set = MakeSet(dir / "in/", "movie.", "movie.avi", kSizes);
+    ASSERT_TRUE(CreateFolder(dir / "in/movie.sha256").ok());
+    JoinRun run;
+    run.window.afterDelete = true;
+    run.Run(set.joinInfoPath, dir / "out/");
+    EXPECT_EQ(run.ui.Texts(), (std::vector<std::string>{kAskJoin, FailureText(kNotRegularFile)}));
+    EXPECT_FALSE(FileExists(dir / "out/movie.avi"));
+    EXPECT_TRUE(FileExists(set.piecePaths[0]));
+}
+
 TEST(JoinManifest, AResumedJoinChecksThePartItKeeps)
 {
     for (const bool damageKeptPart : {false, true}) {
