@@ -85,6 +85,9 @@ private:
     BinaryWriter rebuilt_;
     ResumeState state_;
     std::optional<JoinVerifier> verifier_;  // the set's manifest, when it has one
+    // Pieces joined without a line of the manifest to check them by: deleted
+    // only once the whole file matched its line.
+    std::vector<std::string> unchecked_;
     int32_t first_ = 1;         // the first piece this run joins
     bool resuming_ = false;
     bool deleting_ = false;     // a piece has been deleted in this run
@@ -262,7 +265,8 @@ bool JoinRun::JoinPiece(int32_t i)
         // know they are, before the piece goes.
         if (IoStatus s = rebuilt_.Sync(); !s) return Fail(s), false;
         if (IoStatus s = WriteResumeState(statePath_, state_); !s) return Fail(s), false;
-        DeleteSetFile(piecePath);
+        if (verifier_->PieceVouchedFor()) DeleteSetFile(piecePath);
+        else unchecked_.push_back(piecePath);
         deleting_ = true;
         // On a removable drive the set's description lives on the first disk,
         // which is done once its piece is joined; a later disk's manifest
@@ -277,8 +281,12 @@ void JoinRun::Finish()
 {
     if (!CloseRebuilt()) return;
     if (IoStatus s = verifier_->CheckWhole(rebuiltPath_); !s) return Fail(s);
-    if (deleting_) DeleteSetDescription();
-    if (deleting_ && removable_) DeleteSetFile(ManifestPathFor(joinInfoPath_));
+    // Unchecked pieces that nothing vouched for stay, and the set's description with them.
+    const bool vouched = unchecked_.empty() || verifier_->WholeVouchedFor();
+    if (vouched)
+        for (const std::string& path : unchecked_) DeleteSetFile(path);
+    if (deleting_ && vouched) DeleteSetDescription();
+    if (deleting_ && vouched && removable_) DeleteSetFile(ManifestPathFor(joinInfoPath_));
     // Last: a kill before this leaves a state that says the join is complete.
     if (FileExists(statePath_)) IgnoreResult(DeleteFile(statePath_));
     ClearProgress();

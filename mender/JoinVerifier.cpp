@@ -100,8 +100,8 @@ IoStatus JoinVerifier::AfterPiece(const std::string& piecePath)
     hasher_->EndPiece();
     std::vector<Sha256Digest> digests;
     if (IoStatus s = hasher_->TakePieceDigests(digests); !s) return std::move(s).About(piecePath);
-    if (expected_ && (digests.size() != 1 || HexOf(digests.front()) != *expected_))
-        return IoStatus::Failure(DamagedPiece(FileNameOf(piecePath))).About(piecePath);
+    pieceMatched_ = expected_ && digests.size() == 1 && HexOf(digests.front()) == *expected_;
+    if (expected_ && !pieceMatched_) return IoStatus::Failure(DamagedPiece(FileNameOf(piecePath))).About(piecePath);
     return IoStatus::Success();
 }
 
@@ -111,6 +111,7 @@ IoStatus JoinVerifier::CheckWhole(const std::string& rebuiltPath)
     Sha256Digest digest;
     if (IoStatus s = hasher_->WholeDigest(digest); !s) return std::move(s).About(rebuiltPath);
     if (HexOf(digest) != *wholeLine_) return IoStatus::Failure(kRebuiltDiffers).About(rebuiltPath);
+    wholeMatched_ = true;
     return IoStatus::Success();
 }
 

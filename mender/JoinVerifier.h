@@ -50,12 +50,17 @@ public:
     // After the whole piece went through the hasher from BeforePiece: Failure
     // (naming the piece) when its hash differs from its line.
     IoStatus AfterPiece(const std::string& piecePath);
+    // Whether the piece just joined may be deleted: it matched its line, or
+    // the set has no manifest to check it by.
+    bool PieceVouchedFor() const { return !hasher_ || pieceMatched_; }
 
     // After the last piece: Failure (naming the rebuilt file) when the
     // whole-file line differs from what was joined. Without a line, or when
     // some bytes of the rebuilt file were never hashed, there is nothing to
     // compare and the check passes.
     IoStatus CheckWhole(const std::string& rebuiltPath);
+    // Whether CheckWhole compared a whole-file line and it matched.
+    bool WholeVouchedFor() const { return wholeMatched_; }
 
 private:
     void StartHashing();
@@ -69,6 +74,8 @@ private:
     std::optional<std::string> expected_;  // the line of the piece being copied
     std::optional<std::string> wholeLine_;
     bool unhashed_ = false;  // some bytes of the rebuilt file went past no hasher
+    bool pieceMatched_ = false;
+    bool wholeMatched_ = false;
 };
 
 }  // namespace modMender

@@ -51,7 +51,11 @@ TEST_F(ManifestRun, AnOldManifestGoesWithTheSetItDescribed)
         MakeSource(3000000);
         WriteBytes(dest / "movie.sha256", std::string(64, '0') + "  movie.001\n");
         window.manifest = wanted;
+        ui.questions.clear();
         ASSERT_TRUE(Split(1421000));
+        // Alone at the destination the first time, it is asked about like any file of the set.
+        const std::string asked = wanted ? "movie.000" : "movie.sha256";
+        EXPECT_EQ(ui.questions.at(1).text, "分割先に「" + asked + "」があります　上書きしますか");
         const Files listed = wanted ? Files{"movie.001", "movie.002", "movie.003", "movie.avi"} : Files{"(no manifest)"};
         EXPECT_EQ(NamesListed(dest / "movie.sha256"), listed);
     }

@@ -92,11 +92,13 @@ TEST(JoinManifest, WhatTheManifestListsDecidesTheEnd)
         bool wholeLine;
         bool damageFirstPiece;    // one byte changed in piece 1
         std::string failure;      // the description; empty for a join that completes
+        bool setGoes;             // with deletion, nothing of the set is left
     };
     const Case cases[] = {
-        {"only the whole file, nothing damaged", {}, true, false, ""},
-        {"only the whole file, piece 1 damaged", {}, true, true, modMender::kRebuiltDiffers},
-        {"no line for the damaged piece and no whole line", {2, 3, 4}, false, true, ""},
+        {"only the whole file, nothing damaged", {}, true, false, "", true},
+        {"only the whole file, piece 1 damaged", {}, true, true, modMender::kRebuiltDiffers, false},
+        // Nothing vouches for piece 1: it stays, and the set's description with it.
+        {"no line for the damaged piece and no whole line", {2, 3, 4}, false, true, "", false},
     };
     for (const Case& c : cases) {
         for (const bool afterDelete : {false, true}) {
@@ -119,8 +121,8 @@ TEST(JoinManifest, WhatTheManifestListsDecidesTheEnd)
             if (!c.failure.empty()) texts.push_back(FailureText(c.failure));
             EXPECT_EQ(run.ui.Texts(), texts);
             EXPECT_EQ(ReadBytes(dir / "out/movie.avi"), expected);
-            // The description and the manifest go only after a join that completes.
-            const bool setGone = afterDelete && c.failure.empty();
+            const bool setGone = afterDelete && c.setGoes;
+            EXPECT_EQ(FileExists(set.piecePaths[0]), !setGone);
             EXPECT_EQ(FileExists(set.joinInfoPath), !setGone);
             EXPECT_EQ(FileExists(dir / "in/movie.sha256"), !setGone);
         }
