@@ -2,7 +2,6 @@
 // nothing past them is deleted, and the whole file is checked at the end.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <functional>
 #include <unistd.h>
 
@@ -178,29 +177,4 @@ TEST(JoinManifest, AResumedJoinChecksThePartItKeeps)
             EXPECT_FALSE(FileExists(dir / "in/movie.sha256"));
         }
     }
-}
-
-TEST(JoinManifest, EachDiskOfARemovableSetIsCheckedByItsOwnManifest)
-{
-    TempFolder dir;
-    TestSet set = MakeSet(dir / "disk/", "movie.", "movie.avi", {5000, 4096, 123});
-    // Disk k holds piece k and a manifest with its line; piece 3 is damaged.
-    const auto insertDisk = [&](int k) {
-        WriteBytes(set.piecePaths[k - 1], k == 3 ? set.pieces[2].substr(1) : set.pieces[k - 1]);
-        std::vector<ManifestEntry> lines = {{"movie.00" + std::to_string(k), HashText(set.pieces[k - 1])}};
-        ASSERT_TRUE(WriteManifest(dir / "disk/movie.sha256", lines).ok());
-    };
-    for (const std::string& piece : {set.piecePaths[1], set.piecePaths[2]}) std::remove(piece.c_str());
-    insertDisk(1);
-    JoinRun run;
-    run.drives.removable = true;
-    run.window.afterDelete = true;
-    run.ui.onQuestion = [&](const FakeUiServices::Question& q) {
-        if (q.text == DiskPrompt("２")) insertDisk(2);
-        if (q.text == DiskPrompt("３")) insertDisk(3);
-    };
-    run.Run(set.joinInfoPath, dir / "out/");
-    EXPECT_EQ(run.ui.Texts().back(), Damaged(3));
-    EXPECT_TRUE(FileExists(set.piecePaths[2])) << "the damaged piece stays";
-    EXPECT_TRUE(FileExists(dir / "disk/movie.sha256")) << "and so does its disk's manifest";
 }
