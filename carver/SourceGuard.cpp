@@ -27,6 +27,8 @@ IoStatus CheckSourceIsSpared(const std::string& sourcePath, const SplitSetNames&
     if (::stat(sourcePath.c_str(), &source) != 0) return IoStatus::FromErrno(errno);
     if (SameFile(source, names.JoinInfoPath())) return Refusal(names.JoinInfoPath());
     if (withBatch && SameFile(source, names.BatchPath())) return Refusal(names.BatchPath());
+    // The manifest is replaced (or an old one deleted) whether or not the set gets one.
+    if (SameFile(source, names.ManifestPath())) return Refusal(names.ManifestPath());
     for (int64_t k = 1; k <= pieceCount; ++k) {
         const std::string piece = names.PiecePath(static_cast<int32_t>(k));
         if (SameFile(source, piece)) return Refusal(piece);

@@ -9,6 +9,7 @@
 #include "BatchText.h"
 #include "BlockPlan.h"
 #include "CarverPlatform.h"
+#include "CopyHasher.h"
 #include "DestinationDrive.h"
 #include "DiskFolder.h"
 #include "DiskPrompt.h"
@@ -16,6 +17,7 @@
 #include "FileTimeCopy.h"
 #include "Files.h"
 #include "JoinBatch.h"
+#include "Manifest.h"
 #include "NumberFormat.h"
 #include "Paths.h"
 #include "SourceGuard.h"
@@ -58,6 +60,12 @@ bool HoldsControlCharacter(const std::string& name)
 using Ending = std::optional<bool>;
 constexpr Ending kGoOn = std::nullopt;
 
+// What a removable disk keeps free beside its piece: a block for the
+// manifest, and a block because pieces after the first are the split size
+// rounded up to whole blocks, up to one block more than the figure the disk
+// questions measure.
+constexpr int64_t kManifestRoom = 2 * kBlockSize;
+
 class SplitRun {
 public:
     SplitRun(SplitterWindow& window, UiServices& ui, const std::string& sourcePath,
@@ -78,6 +86,8 @@ private:
     Ending DiskCheck();
     Ending AskForDisk(int64_t k);
     void UseFolderOnDisk();
+    Ending EndOfDisk(int64_t k);
+    double Room() const { return removable_ && makeManifest_ ? kManifestRoom : 0; }
     Ending ClaimDisk(int64_t k);
     std::vector<std::string> FilesOnDisk(int64_t k) const;
     IoStatus CheckSource();
@@ -106,6 +116,7 @@ private:
 
     bool setDate_ = false;
     bool makeBatch_ = false;
+    bool makeManifest_ = false;
     bool removable_ = false;
     std::optional<DiskFolder> disk_;
     PieceCounts counts_;
@@ -122,12 +133,16 @@ private:
     // join of this set, or a second split into it, stops before it changes anything.
     FileLock joinInfoLock_;
     std::vector<char> buffer_;
+    // Hashes every block as it is copied, when the set gets its manifests.
+    std::unique_ptr<CopyHasher> hasher_;
+    int64_t firstPieceOnDisk_ = 1;
 };
 
 bool SplitRun::Run()
 {
     setDate_ = window_.SetDateChecked();
     makeBatch_ = window_.BatchMakeChecked();
+    makeManifest_ = window_.ManifestWanted();
 
     removable_ = drives_.IsRemovable(folder_);
     disk_.emplace(drives_, ui_, folder_, removable_);
@@ -151,6 +166,7 @@ bool SplitRun::Run()
     if (counts_.pieceCount > 0) {
         if (IoStatus s = CheckBeforeWriting(); !s) return Failed(s);
     }
+    if (makeManifest_) hasher_ = MakeCopyHasher(kBlockSize);
 
     for (int64_t k = 1; k <= counts_.fullPieces; ++k) {
         if (Ending end = FullPiece(k)) return *end;
@@ -194,16 +210,17 @@ IoStatus SplitRun::CheckBeforeWriting()
 Ending SplitRun::FullPiece(int64_t k)
 {
     if (Ending end = AskForDisk(k)) return end;
-    if (EnsureDiskSpace(window_, ui_, *disk_, splitSize_) != kDiskSpaceOk) return GaveUpBeforePiece();
+    if (EnsureDiskSpace(window_, ui_, *disk_, splitSize_ + Room()) != kDiskSpaceOk) return GaveUpBeforePiece();
     UseFolderOnDisk();
     if (Ending end = ClaimDisk(k)) return end;
     if (k == 1) {
         if (IoStatus s = WriteSetDescription(); !s) return Failed(s);
         DeleteExisting(names_.PiecePath(1));
         // Measured now, with the join-info and batch files on the disk and an
-        // old piece 001 gone.
-        StartPlan(FreeBytesForPiece(disk_->Root()));
+        // old piece 001 and manifest gone.
+        StartPlan(FreeBytesForPiece(disk_->Root()) - Room());
     } else {
+        if (removable_) DeleteExisting(names_.ManifestPath());
         DeleteExisting(names_.PiecePath(static_cast<int32_t>(k)));
     }
     return WritePiece(k, plan_->PieceBytes(k), false);
@@ -216,14 +233,16 @@ Ending SplitRun::FinalPiece(int64_t k)
     clsPrivate& figure = PrivateInstance();
     const std::string& folder = disk_->Locate();
     figure.DiskTotalSize(folder.empty() ? 0 : FreeBytesForPiece(folder));
-    if (figure.DiskTotalSize() < static_cast<double>(remaining_) &&
-        EnsureDiskSpace(window_, ui_, *disk_, splitSize_) != kDiskSpaceOk)
+    if (figure.DiskTotalSize() < static_cast<double>(remaining_) + Room() &&
+        EnsureDiskSpace(window_, ui_, *disk_, splitSize_ + Room()) != kDiskSpaceOk)
         return GaveUpAtDiskCheck();
     UseFolderOnDisk();
     if (Ending end = ClaimDisk(k)) return end;
     if (k == 1) {
         if (IoStatus s = WriteSetDescription(); !s) return Failed(s);
         StartPlan(0);
+    } else if (removable_) {
+        DeleteExisting(names_.ManifestPath());
     }
     DeleteExisting(names_.PiecePath(static_cast<int32_t>(k)));
     return WritePiece(k, plan_->PieceBytes(k), true);
@@ -253,7 +272,8 @@ void SplitRun::StartPlan(double firstDiskFree)
 
 // The files the split writes on disk k: on a fixed drive every file of the
 // set goes on the one disk; on a removable drive the first disk takes the set's
-// description with the first piece, and every later disk its own piece.
+// description with the first piece, and every later disk its own piece. Every
+// disk has its manifest, which is replaced (or deleted) even when the set gets none.
 std::vector<std::string> SplitRun::FilesOnDisk(int64_t k) const
 {
     std::vector<std::string> files;
@@ -263,6 +283,7 @@ std::vector<std::string> SplitRun::FilesOnDisk(int64_t k) const
     }
     const int64_t last = removable_ ? k : counts_.pieceCount;
     for (int64_t piece = k; piece <= last; ++piece) files.push_back(names_.PiecePath(static_cast<int32_t>(piece)));
+    if (k == 1 || removable_) files.push_back(names_.ManifestPath());
     return files;
 }
 
@@ -293,6 +314,9 @@ IoStatus SplitRun::WriteSetDescription()
 {
     // Written in place, not replaced: the lock on it must stay on this file.
     const std::string joinInfo = names_.JoinInfoPath();
+    // A manifest of an earlier set would fail the new pieces; it goes even
+    // when this set gets none.
+    DeleteExisting(names_.ManifestPath());
     if (IoStatus s = WriteJoinInfo(joinInfo, static_cast<int32_t>(counts_.pieceCount), names_.sourceName); !s)
         return s;
     disk_->Written(joinInfo);
@@ -312,9 +336,11 @@ Ending SplitRun::WritePiece(int64_t k, int64_t plannedBytes, bool untilSourceEnd
     // write failure like any other.
     if (IoStatus s = pieceFile_.Close(); !s) return Failed(s);
     disk_->Written(path);
+    if (hasher_) hasher_->EndPiece();
     if (setDate_) ApplyFileTimes(path);
     ++piecesWritten_;
     if (Ending end = DiskCheck()) return end;
+    if (Ending end = EndOfDisk(k)) return end;
     finishedBytes_ += written;
     return kGoOn;
 }
@@ -338,9 +364,11 @@ Ending SplitRun::CopyBlocks(int64_t k, int64_t plannedBytes, bool untilSourceEnd
             last = remaining_ <= kBlockSize;
             size = last ? std::max<int64_t>(remaining_, 0) : kBlockSize;
         }
-        const std::span<char> block(buffer_.data(), static_cast<size_t>(size));
+        const std::span<char> block = hasher_ ? hasher_->NextBlock(static_cast<size_t>(size))
+                                              : std::span<char>(buffer_.data(), static_cast<size_t>(size));
         if (IoStatus s = sourceFile_.Read(block); !s) return Failed(s);
         if (IoStatus s = pieceFile_.Write(block); !s) return Failed(s);
+        if (hasher_) hasher_->BlockFilled();
         written += size;
         if (last) break;
         if (CancelRequested) return CancelledDuringCopy();
@@ -356,6 +384,34 @@ Ending SplitRun::DiskCheck()
         if (Ask(kDiskRemoved) == MsgAnswer::Cancel) return GaveUpAtDiskCheck();
         if (EnsureDiskSpace(window_, ui_, *disk_, splitSize_) != kDiskSpaceOk) return GaveUpAtDiskCheck();
     }
+    return kGoOn;
+}
+
+// The manifest of the disk that ends with piece k, once that piece is closed
+// and the disk is still in: on a removable drive every disk ends with its
+// piece, on a fixed one the last piece ends the only disk.
+Ending SplitRun::EndOfDisk(int64_t k)
+{
+    if (!hasher_ || (!removable_ && k < counts_.pieceCount)) return kGoOn;
+    std::vector<Sha256Digest> digests;
+    if (IoStatus s = hasher_->TakePieceDigests(digests); !s) return Failed(s);
+    std::vector<ManifestEntry> entries;
+    for (size_t i = 0; i < digests.size(); ++i)
+        entries.push_back({names_.PieceFileName(static_cast<int32_t>(firstPieceOnDisk_ + static_cast<int64_t>(i))),
+                           HexOf(digests[i])});
+    // The whole source goes next to the last piece, unless its name is one of
+    // the set's own (a source x.001 split elsewhere): one line could not check
+    // both files.
+    if (k == counts_.pieceCount && !names_.IsOwnFileName(names_.sourceName, counts_.pieceCount)) {
+        Sha256Digest whole;
+        if (IoStatus s = hasher_->WholeDigest(whole); !s) return Failed(s);
+        entries.push_back({names_.sourceName, HexOf(whole)});
+    }
+    const std::string path = names_.ManifestPath();
+    if (IoStatus s = WriteManifest(path, entries); !s) return Failed(s);
+    disk_->Written(path);
+    if (setDate_) ApplyFileTimes(path);
+    firstPieceOnDisk_ = k + 1;
     return kGoOn;
 }
 

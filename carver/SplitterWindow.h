@@ -20,6 +20,8 @@ public:
     virtual bool SetDateChecked() = 0;
     // chkBatchMake: write the join batch file.
     virtual bool BatchMakeChecked() = 0;
+    // Write NAME.sha256 beside the pieces of every disk.
+    virtual bool ManifestWanted() = 0;
     // The text of txtToFolder as it reads now (read only when a disk is formatted).
     virtual std::string ToFolderText() = 0;
 

@@ -54,6 +54,7 @@ public:
     void SetStatusText(const std::string& text) override;
     bool SetDateChecked() override;
     bool BatchMakeChecked() override;
+    bool ManifestWanted() override { return true; }  // the window always checks its sets
     std::string ToFolderText() override;
 
     // What ResetWindow and the piece preview work on.

@@ -41,6 +41,24 @@ std::string SplitSetNames::PieceFileName(int32_t k) const { return baseName + ".
 std::string SplitSetNames::JoinInfoPath() const { return folder + baseName + ".000"; }
 std::string SplitSetNames::PiecePath(int32_t k) const { return folder + PieceFileName(k); }
 std::string SplitSetNames::BatchPath() const { return folder + baseName + ".bat"; }
+std::string SplitSetNames::ManifestPath() const { return folder + baseName + ".sha256"; }
+
+bool SplitSetNames::IsOwnFileName(const std::string& name, int64_t count) const
+{
+    const std::string stem = baseName + ".";
+    if (name.size() <= stem.size() || name.compare(0, stem.size(), stem) != 0) return false;
+    std::string extension = name.substr(stem.size());
+    // The letters in any case: the removable disks are mostly FAT, where
+    // movie.BAT and movie.bat are one file.
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    if (extension == "000" || extension == "bat" || extension == "sha256") return true;
+    const bool digits = extension.size() <= 10 && std::all_of(extension.begin(), extension.end(),
+                                                               [](char c) { return c >= '0' && c <= '9'; });
+    if (!digits) return false;
+    const int64_t k = std::stoll(extension);
+    return k >= 1 && k <= count && k <= INT32_MAX && PieceNumberText(static_cast<int32_t>(k)) == extension;
+}
 
 SplitSetNames SplitSetNamesFor(const std::string& sourcePath, const std::string& folder)
 {

@@ -38,7 +38,11 @@ struct SplitSetNames {
     std::string JoinInfoPath() const;                  // folder + movie.000
     std::string PiecePath(int32_t k) const;            // folder + movie.001
     std::string BatchPath() const;                     // folder + movie.bat
+    std::string ManifestPath() const;                  // folder + movie.sha256
     std::string PieceFileName(int32_t k) const;        // movie.001, no folder
+    // Whether a file name is one the files of a set of `count` pieces take in
+    // its folder: the join-info, batch or manifest file, or a piece.
+    bool IsOwnFileName(const std::string& name, int64_t count) const;
 };
 
 // Names of the set that a split of sourcePath writes into folder.

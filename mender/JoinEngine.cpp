@@ -3,6 +3,8 @@
 #include "JoinDisks.h"
 #include "JoinResume.h"
 #include "JoinSteps.h"
+#include "JoinVerifier.h"
+#include "Manifest.h"
 #include "NumberedSet.h"
 #include "NumberFormat.h"
 #include "Paths.h"
@@ -62,6 +64,8 @@ private:
     }
     void DeleteSetFile(const std::string& path);
     void DeleteSetDescription();
+    // The set's manifest beside the pieces on the disk in the drive now.
+    std::string ManifestOnDisk() const { return set_.folder + FileNameOf(ManifestPathFor(joinInfoPath_)); }
     void ClearProgress();
     bool CloseRebuilt();
     void Fail(const IoStatus& cause);
@@ -84,6 +88,10 @@ private:
     FileLock joinInfoLock_;
     BinaryWriter rebuilt_;
     ResumeState state_;
+    std::optional<JoinVerifier> verifier_;  // the set's manifest, when it has one
+    // Pieces joined without a line of the manifest to check them by: deleted
+    // only once the whole file matched its line.
+    std::vector<std::string> unchecked_;
     int32_t first_ = 1;         // the first piece this run joins
     bool resuming_ = false;
     bool deleting_ = false;     // a piece has been deleted in this run
@@ -133,6 +141,7 @@ bool JoinRun::Prepare()
         return Fail(IoStatus::Failure(kNotRegularFile).About(rebuiltPath_)), false;
 
     state_ = ResumeState{AbsolutePath(joinInfoPath_), set_.sourceName, count_, 0, {}};
+    verifier_.emplace(FileNameOf(ManifestPathFor(joinInfoPath_)), set_.sourceName, removable_);
     return true;
 }
 
@@ -187,6 +196,13 @@ bool JoinRun::OpenRebuiltFile()
             first_ = saved.joined + 1;
         }
     }
+    if (IoStatus s = verifier_->Refresh(set_.folder); !s) return Fail(s), false;
+    if (resuming_) {
+        std::vector<std::string> kept;
+        for (int32_t k = 1; k <= state_.joined; ++k) kept.push_back(set_.PieceFileName(k));
+        if (IoStatus s = verifier_->CheckKeptPart(rebuiltPath_, state_.pieceLengths, kept, [this] { ui_.Yield(); }); !s)
+            return Fail(s), false;
+    }
     if (!AllPiecesThere()) return false;
     if (first_ <= count_ && !WaitFor(first_)) return CloseRebuilt(), false;
     if (!PieceSizesAgreed()) return CloseRebuilt(), false;
@@ -211,10 +227,13 @@ bool JoinRun::PieceSizesAgreed()
 {
     if (removable_) return true;
     std::vector<int64_t> lengths = state_.pieceLengths;
+    std::vector<std::string> names;
     for (int32_t k = first_; k <= count_; ++k) {
         if (!FileExists(set_.PiecePath(k))) return true;
         lengths.push_back(FileLength(set_.PiecePath(k)));
+        names.push_back(set_.PieceFileName(k));
     }
+    if (verifier_->ListsAll(names)) return true;
     const auto odd = OddSizedPiece(lengths);
     return !odd || Ask(SizeQuestion(set_.PieceFileName(*odd)));
 }
@@ -224,7 +243,9 @@ bool JoinRun::JoinPiece(int32_t i)
     const std::string piecePath = set_.PiecePath(i);
     const int64_t before = rebuilt_.Length();
     IoStatus failure;
-    switch (CopyPiece(window_, ui_, rebuilt_, piecePath, i, count_, block_, failure)) {
+    if (IoStatus s = verifier_->Refresh(set_.folder); !s) return Fail(s), false;
+    CopyHasher* hasher = verifier_->BeforePiece(set_.PieceFileName(i));
+    switch (CopyPiece(window_, ui_, rebuilt_, piecePath, i, count_, block_, hasher, failure)) {
     case PieceEnd::Failed:
         Fail(failure);
         return false;
@@ -237,6 +258,8 @@ bool JoinRun::JoinPiece(int32_t i)
     case PieceEnd::Copied:
         break;
     }
+    // A damaged piece is neither counted as joined nor deleted.
+    if (IoStatus s = verifier_->AfterPiece(piecePath); !s) return Fail(s), false;
     state_.pieceLengths.push_back(rebuilt_.Length() - before);
     state_.joined = i;
     window_.SetStatusText("残り 0");
@@ -247,11 +270,14 @@ bool JoinRun::JoinPiece(int32_t i)
         // know they are, before the piece goes.
         if (IoStatus s = rebuilt_.Sync(); !s) return Fail(s), false;
         if (IoStatus s = WriteResumeState(statePath_, state_); !s) return Fail(s), false;
-        DeleteSetFile(piecePath);
+        if (verifier_->PieceVouchedFor()) DeleteSetFile(piecePath);
+        else unchecked_.push_back(piecePath);
         deleting_ = true;
         // On a removable drive the set's description lives on the first disk,
-        // which is done once its piece is joined.
+        // which is done once its piece is joined; a later disk's manifest
+        // lists its piece only, except the last one's, checked at the end.
         if (removable_ && i == 1) DeleteSetDescription();
+        else if (removable_ && i < count_) DeleteSetFile(ManifestOnDisk());
     }
     return true;
 }
@@ -259,7 +285,13 @@ bool JoinRun::JoinPiece(int32_t i)
 void JoinRun::Finish()
 {
     if (!CloseRebuilt()) return;
-    if (deleting_) DeleteSetDescription();
+    if (IoStatus s = verifier_->CheckWhole(rebuiltPath_); !s) return Fail(s);
+    // Unchecked pieces that nothing vouched for stay, and the set's description with them.
+    const bool vouched = unchecked_.empty() || verifier_->WholeVouchedFor();
+    if (vouched)
+        for (const std::string& path : unchecked_) DeleteSetFile(path);
+    if (deleting_ && vouched) DeleteSetDescription();
+    if (deleting_ && vouched && removable_) DeleteSetFile(ManifestOnDisk());
     // Last: a kill before this leaves a state that says the join is complete.
     if (FileExists(statePath_)) IgnoreResult(DeleteFile(statePath_));
     if (IoStatus s = disks_->Settle(); !s) return Fail(s);
@@ -289,14 +321,15 @@ void JoinRun::DeleteSetFile(const std::string& path)
     if (IoStatus s = DeleteFile(path); !s) window_.DeletionFailed(path, s.Description());
 }
 
-// The join-info file given (whatever set it names) and the batch file named
-// after it: Carver writes ".bat", a system that ignores case may give ".BAT".
+// The join-info file given (whatever set it names) and the batch file and
+// manifest named after it: Carver writes ".bat", a system that ignores case
+// may give ".BAT".
 void JoinRun::DeleteSetDescription()
 {
     if (descriptionGone_ || numbered_) return;
     descriptionGone_ = true;
     const std::string stem = WithBackslash(FolderOf(joinInfoPath_)) + BaseNameOf(FileNameOf(joinInfoPath_));
-    for (const std::string& path : {joinInfoPath_, stem + ".bat", stem + ".BAT"}) DeleteSetFile(path);
+    for (const std::string& path : {joinInfoPath_, stem + ".bat", stem + ".BAT", stem + ".sha256"}) DeleteSetFile(path);
 }
 
 void JoinRun::ClearProgress()

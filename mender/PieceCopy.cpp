@@ -8,7 +8,7 @@
 namespace modMender {
 
 PieceEnd CopyPiece(JoinerWindow& window, UiServices& ui, BinaryWriter& rebuilt, const std::string& piecePath,
-                   int32_t index, int32_t count, std::vector<char>& block, IoStatus& failure)
+                   int32_t index, int32_t count, std::vector<char>& block, CopyHasher* hasher, IoStatus& failure)
 {
     ProgressBox& box = window.StatusBox();
     box.Show();
@@ -40,7 +40,7 @@ PieceEnd CopyPiece(JoinerWindow& window, UiServices& ui, BinaryWriter& rebuilt, 
         ui.Yield();
 
         const size_t size = remaining > static_cast<int64_t>(kBlockSize) ? kBlockSize : static_cast<size_t>(remaining);
-        const std::span<char> data(block.data(), size);
+        const std::span<char> data = hasher ? hasher->NextBlock(size) : std::span<char>(block.data(), size);
         if (IoStatus s = piece.Read(data); !s) {
             failure = s;
             return PieceEnd::Failed;
@@ -50,6 +50,7 @@ PieceEnd CopyPiece(JoinerWindow& window, UiServices& ui, BinaryWriter& rebuilt, 
             failure = s;
             return PieceEnd::Failed;
         }
+        if (hasher) hasher->BlockFilled();
         // Tested only once the block is written: the block in progress when
         // Cancel was pressed is kept.
         if (CancelRequested) return PieceEnd::Cancelled;

@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   libgtest-dev libgmock-dev
+  libssl-dev
   qt6-base-dev qt6-gtk-platformtheme
   fonts-ipafont-gothic
   xvfb xauth imagemagick

@@ -1,7 +1,9 @@
 // Joins one split set with the join engine and a window and UI services that
-// do nothing: the engine's own cost, for comparison with cat.
+// do nothing: the engine's own cost, for comparison with cat. Prints the peak
+// memory and the processor time it took (every thread's): "peak-kib N cpu-ms M".
 //     join_bench <join-info file> <destination folder>
 #include <cstdio>
+#include <sys/resource.h>
 
 #include "modMender.h"
 
@@ -57,5 +59,10 @@ int main(int argc, char** argv)
     NullWindow window;
     NullUi ui;
     modMender::JoinFiles(window, ui, argv[1], argv[2]);
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    const long cpuMs = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000 +
+                       (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000;
+    std::printf("peak-kib %ld cpu-ms %ld\n", usage.ru_maxrss, cpuMs);
     return ui.failed ? 1 : 0;
 }

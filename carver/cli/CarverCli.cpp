@@ -22,6 +22,7 @@ public:
     void SetStatusText(const std::string& text) override { progress_.SetStatusText(text); }
     bool SetDateChecked() override { return options_.setDate; }
     bool BatchMakeChecked() override { return options_.batch; }
+    bool ManifestWanted() override { return options_.writeManifest; }
     std::string ToFolderText() override { return options_.folder; }
     void SplitStopped(int64_t written, int64_t count, const std::string& folder) override
     {

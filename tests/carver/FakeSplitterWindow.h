@@ -35,6 +35,8 @@ class FakeSplitterWindow : public SplitterWindow {
 public:
     bool setDate = false;
     bool batchMake = false;
+    // Off unless a test asks, so the other tests see the sets they describe.
+    bool manifest = false;
     std::string toFolderText;
     std::function<bool()> setDateNow;  // overrides setDate when set
 
@@ -57,5 +59,6 @@ public:
     }
     bool SetDateChecked() override { return setDateNow ? setDateNow() : setDate; }
     bool BatchMakeChecked() override { return batchMake; }
+    bool ManifestWanted() override { return manifest; }
     std::string ToFolderText() override { return toFolderText; }
 };

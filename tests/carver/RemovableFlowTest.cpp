@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "DiskPrompt.h"
+#include "Manifest.h"
+#include "Sha256SumCheck.h"
 #include "SplitTestSupport.h"
 
 namespace {
@@ -51,6 +53,28 @@ TEST_F(RemovableRun, EveryPieceGoesOnADiskOfItsOwnInOrder)
     EXPECT_EQ(ReadBytes(shelf / "disk1/movie.001") + ReadBytes(shelf / "disk2/movie.002") + ReadBytes(dest / "movie.003"),
               content);
     EXPECT_FALSE(window.box.visible);
+}
+
+TEST_F(RemovableRun, EveryDiskChecksItsOwnPiecesAndTheLastOneTheWholeFile)
+{
+    window.manifest = true;
+    ASSERT_TRUE(Split(1421000));
+    EXPECT_EQ(Disk(1), (Files{"movie.000", "movie.001", "movie.sha256"}));
+    EXPECT_EQ(Disk(2), (Files{"movie.002", "movie.sha256"}));
+    EXPECT_EQ(FilesIn(dest.Path()), (Files{"movie.003", "movie.sha256"}));
+    WriteBytes(dest / "movie.avi", content);  // the rebuilt file, for the last line
+    const std::pair<std::string, Files> disks[] = {{shelf / "disk1/", {"movie.001"}},
+                                                   {shelf / "disk2/", {"movie.002"}},
+                                                   {dest.Path(), {"movie.003", "movie.avi"}}};
+    for (const auto& [folder, listed] : disks) {
+        Manifest m;
+        ASSERT_TRUE(Manifest::Read(folder + "movie.sha256", m).ok()) << folder;
+        Files names;
+        for (const auto& e : m.Entries()) names.push_back(e.name);
+        EXPECT_EQ(names, listed) << folder;
+        const Sha256SumResult r = RunSha256SumCheck(folder, "movie.sha256");
+        EXPECT_EQ(r.status, 0) << folder << r.output;
+    }
 }
 
 TEST_F(RemovableRun, ASourceShorterThanTheSizeAsksOnlyForTheFirstDisk)
@@ -213,5 +237,48 @@ INSTANTIATE_TEST_SUITE_P(
                    {kConfirm3, kDisk1, kDisk2, kDisk3, kAsk},
                    true, true, "ﾃﾞｨｽｸ確認中...", {}}),
     [](const ::testing::TestParamInfo<GiveUpCase>& info) { return "case" + std::to_string(info.index); });
+
+// The free space measured after the join-info file decides the size of piece
+// 001; with a manifest to come, the disk keeps room for it, and the disk
+// question asks for that room too.
+struct RoomCase {
+    bool manifest;
+    uint64_t freeAtQuestion;  // the first measure, before anything is written
+    uint64_t freeForPieceOne; // the second, after the join-info file
+    std::vector<std::string> expectedTexts;
+    int64_t pieceOne;  // bytes of piece 001; 0 when none was written
+};
+
+struct Room : RemovableRun, ::testing::WithParamInterface<RoomCase> {};
+
+TEST_P(Room, TheFirstDiskKeepsRoomForItsManifest)
+{
+    const RoomCase& c = GetParam();
+    window.manifest = c.manifest;
+    MakeSource(1000000);
+    platform.drives.onQueryFreeSpace = [&](const std::string&) {
+        const size_t n = platform.drives.freeSpaceQueries.size();
+        platform.SetFree(n == 1 ? c.freeAtQuestion : n == 2 ? c.freeForPieceOne : 2000000);
+    };
+    ui.Answer({Ok, Ok, Cancel});
+    EXPECT_TRUE(Split(700000));
+    EXPECT_EQ(ui.Texts(), c.expectedTexts);
+    const std::string piece = shelf / "disk1/movie.001";  // taken out at the question for disk 2
+    EXPECT_EQ(FileExists(piece) ? FileLength(piece) : 0, c.pieceOne);
+}
+
+const std::string kConfirm2 = "分割数は *.001～*.002 の ２ です";
+
+INSTANTIATE_TEST_SUITE_P(
+    RemovableFlow, Room,
+    ::testing::Values(
+        // Just room for the piece: without a manifest it leaves 3,680 bytes,
+        // with one it leaves 11,872.
+        RoomCase{false, 2000000, 700000, {kConfirm2, kDisk1, kDisk2}, 696320},
+        RoomCase{true, 2000000, 700000, {kConfirm2, kDisk1, kDisk2}, 688128},
+        // Room for the split size but not for the manifest beside it.
+        RoomCase{false, 703000, 703000, {kConfirm2, kDisk1, kDisk2}, 696320},
+        RoomCase{true, 703000, 703000, {kConfirm2, kDisk1, kAsk}, 0}),
+    [](const ::testing::TestParamInfo<RoomCase>& info) { return "case" + std::to_string(info.index); });
 
 }  // namespace

@@ -151,8 +151,10 @@ TEST_F(SplitRunTest, TheDateOptionDatesEveryFileOfTheSetAndOnlyThen)
     FileTimeSet now;
     ASSERT_TRUE(SystemFileTimes().Read(source, now));
     window.setDate = true;
+    window.manifest = true;
     ASSERT_TRUE(Split(1421000));
-    EXPECT_EQ(FilesIn(dest.Path()), (Files{"movie.000", "movie.001", "movie.002", "movie.003", "movie.bat"}));
+    EXPECT_EQ(FilesIn(dest.Path()),
+              (Files{"movie.000", "movie.001", "movie.002", "movie.003", "movie.bat", "movie.sha256"}));
     for (const auto& name : FilesIn(dest.Path())) {
         FileTimeSet t;
         ASSERT_TRUE(SystemFileTimes().Read(dest / name, t));
@@ -188,7 +190,7 @@ TEST_F(SplitRunTest, AMissingSourceFailsAtItsOpening)
 TEST_F(SplitRunTest, ASetThatWouldOverwriteItsOwnSourceIsRefused)
 {
     window.batchMake = true;
-    for (const std::string name : {"x.001", "x.003", "x.000", "x.bat"}) {
+    for (const std::string name : {"x.001", "x.003", "x.000", "x.bat", "x.sha256"}) {
         source = dest / name;
         content = PatternBytes(3000000, 5);
         WriteBytes(source, content);

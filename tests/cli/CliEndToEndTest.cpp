@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "ChildProcess.h"
+#include "Sha256SumCheck.h"
 #include "TempFolder.h"
 
 namespace fs = std::filesystem;
@@ -52,7 +53,8 @@ TEST(CliEndToEnd, SplitAndJoinRoundTripByteForByte)
         WriteBytes(dir / name, data);
         fs::create_directory(dir / "set");
         std::string err;
-        ASSERT_EQ(RunProgram(kCarver, {"-y", "-b", "-m", dir / name, dir / "set"}, "", &err), 0) << err;
+        ASSERT_EQ(RunProgram(kCarver, {"-y", "-b", "-m", "--no-checksum", dir / name, dir / "set"}, "", &err), 0)
+            << err;
         const std::string base = name.substr(0, name.find('.'));
         EXPECT_EQ(Names(dir / "set"), (std::vector<std::string>{base + ".000", base + ".001", base + ".002",
                                                                 base + ".003", base + ".bat"}));
@@ -86,7 +88,7 @@ TEST(CliEndToEnd, ExitStatusesOfCarver)
     EXPECT_NE(err.find(kSplitFailed), std::string::npos);
     // Completed.
     EXPECT_EQ(RunProgram(kCarver, {"-s", "4096", dir / "src.bin", dir / "out"}, "y", &err), 0) << err;
-    EXPECT_EQ(Names(dir / "out").size(), 4u);
+    EXPECT_EQ(Names(dir / "out").size(), 5u) << "the join-info file, three pieces, the manifest";
     // Usage errors, with a reason and the usage.
     for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
              {"-s", "0", "a", "b"}, {"-s", "-5", "a", "b"}, {"-s", "abc", "a", "b"}, {"-s", "1.5M", "a", "b"},
@@ -117,6 +119,30 @@ TEST(CliEndToEnd, ExitStatusesOfMender)
     EXPECT_NE(err.find("usage: mender-cli"), std::string::npos);
 }
 
+// By default a split set checks itself with sha256sum -c, before the join
+// and, beside the rebuilt file, after it; --no-checksum leaves it out.
+TEST(CliEndToEnd, TheSetChecksItselfUnlessToldNot)
+{
+    TempFolder dir;
+    const std::string data = PatternBytes(3'000'000, 9);
+    WriteBytes(dir / "動画 ﾌｧｲﾙ.bin", data);
+    std::string err;
+    fs::create_directory(dir / "set");
+    ASSERT_EQ(RunProgram(kCarver, {"-y", dir / "動画 ﾌｧｲﾙ.bin", dir / "set"}, "", &err), 0) << err;
+    EXPECT_EQ(Names(dir / "set"), (std::vector<std::string>{"動画 ﾌｧｲﾙ.000", "動画 ﾌｧｲﾙ.001", "動画 ﾌｧｲﾙ.002",
+                                                            "動画 ﾌｧｲﾙ.003", "動画 ﾌｧｲﾙ.sha256"}));
+    ASSERT_EQ(RunProgram(kMender, {"-y", dir / "set/動画 ﾌｧｲﾙ.000", dir / "set"}, "", &err), 0) << err;
+    const Sha256SumResult r = RunSha256SumCheck(dir / "set", "動画 ﾌｧｲﾙ.sha256");
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_NE(r.output.find("動画 ﾌｧｲﾙ.bin: OK"), std::string::npos) << r.output;
+
+    fs::remove_all(dir / "set");
+    fs::create_directory(dir / "set");
+    ASSERT_EQ(RunProgram(kCarver, {"-y", "--no-checksum", dir / "動画 ﾌｧｲﾙ.bin", dir / "set"}, "", &err), 0) << err;
+    EXPECT_EQ(Names(dir / "set").size(), 4u);
+    EXPECT_FALSE(fs::exists(dir / "set/動画 ﾌｧｲﾙ.sha256"));
+}
+
 // A removable split answered disk by disk: between the questions the test takes
 // the written pieces away, the way a user swaps disks; then a removable join
 // gets them back one disk at a time.
@@ -142,9 +168,11 @@ TEST(CliEndToEnd, RemovableSplitAndJoinDiskByDisk)
         EXPECT_EQ(carver.Wait(), 0) << carver.Err();
         MoveAll(dir / "drive", dir / "disk3");
     }
-    EXPECT_EQ(Names(dir / "disk1"), (std::vector<std::string>{"data.000", "data.001"}));
-    EXPECT_EQ(Names(dir / "disk2"), (std::vector<std::string>{"data.002"}));
-    EXPECT_EQ(Names(dir / "disk3"), (std::vector<std::string>{"data.003"}));
+    // Every disk checks itself.
+    EXPECT_EQ(Names(dir / "disk1"), (std::vector<std::string>{"data.000", "data.001", "data.sha256"}));
+    EXPECT_EQ(Names(dir / "disk2"), (std::vector<std::string>{"data.002", "data.sha256"}));
+    EXPECT_EQ(Names(dir / "disk3"), (std::vector<std::string>{"data.003", "data.sha256"}));
+    for (const char* disk : {"disk1", "disk2"}) EXPECT_EQ(RunSha256SumCheck(dir / disk, "data.sha256").status, 0);
 
     MoveAll(dir / "disk1", dir / "drive");
     ChildProcess mender(kMender, {"--removable", "-d", dir / "drive/data.000", dir / "out"});
@@ -238,7 +266,8 @@ TEST(CliEndToEnd, OptionFormsAndSizes)
         }
         std::string err;
         ASSERT_EQ(RunProgram(kCarver, args, "", &err), 0) << what << err;
-        EXPECT_EQ(Names(folder).size(), c.pieces + 1 + (c.batch ? 1 : 0)) << what;
+        // The pieces, the join-info file, the manifest and the batch file.
+        EXPECT_EQ(Names(folder).size(), c.pieces + 2 + (c.batch ? 1 : 0)) << what;
         EXPECT_EQ(fs::file_size(folder + "/src.002"), c.piece2) << what;
         EXPECT_EQ(fs::exists(folder + "/src.bat"), c.batch) << what;
         if (c.quiet) {
@@ -270,17 +299,20 @@ TEST(CliEndToEnd, FailureLinesNameTheProgramAndTheFile)
     WriteBytes(dir / "out/src.000", "old");
     fs::permissions(dir / "out/src.000", fs::perms::owner_read);  // read-only, even for root
     ASSERT_EQ(RunProgram(kCarver, {"-y", "-s", "4096", dir / "src.bin", dir.Path()}, "", nullptr), 0);
+    fs::resize_file(dir / "src.002", 100);  // caught by the set's manifest
 
     struct Case {
         std::string program;
         std::vector<std::string> args;
         std::string file;  // named by the failure line
+        std::string reason = {};
     };
     const Case cases[] = {
         {kCarver, {"-y", dir / "missing.bin", dir / "out"}, dir / "missing.bin"},
         {kCarver, {"-y", "--force", dir / "src.bin", dir / "out"}, dir / "out/src.000"},
         {kMender, {"-y", dir / "missing.000", dir / "joined"}, dir / "missing.000"},
         {kMender, {"-y", dir / "src.000", dir / "no/such/folder"}, dir / "no/such/folder/src.bin"},
+        {kMender, {"-y", "-d", dir / "src.000", dir / "joined"}, dir / "src.002", "「src.002」が壊れています"},
     };
     for (const Case& c : cases) {
         const std::string name = fs::path(c.program).filename().string();
@@ -294,10 +326,13 @@ TEST(CliEndToEnd, FailureLinesNameTheProgramAndTheFile)
             ++failureLines;
             EXPECT_EQ(line.rfind(start, 0), 0u) << line;
             EXPECT_GT(line.size(), start.size()) << "the reason follows";
+            EXPECT_NE(line.find(c.reason), std::string::npos) << line;
         }
         EXPECT_EQ(failureLines, 1) << err;
     }
     EXPECT_EQ(ReadBytes(dir / "out/src.000"), "old");
+    EXPECT_FALSE(fs::exists(dir / "src.001")) << "joined and checked, so deleted";
+    EXPECT_TRUE(fs::exists(dir / "src.002") && fs::exists(dir / "src.003") && fs::exists(dir / "src.sha256"));
 }
 
 TEST(CliEndToEnd, VersionAndLicence)

@@ -25,9 +25,10 @@ TEST(CarverCliSizes, PresetsCustomKilobytesAndBytes)
 TEST(CarverCliOptions, FlagsOperandsAndUsageErrors)
 {
     std::string error;
-    auto o = ParseCarverCli({"-b", "-m", "--size", "640KB", "-y", "--removable", "src", "dst"}, error);
+    auto o = ParseCarverCli({"-b", "-m", "--size", "640KB", "-y", "--removable", "--no-checksum", "src", "dst"}, error);
     ASSERT_TRUE(o) << error;
     EXPECT_TRUE(o->batch && o->setDate && o->common.yes);
+    EXPECT_FALSE(o->writeManifest);
     EXPECT_EQ(o->splitSize, 634000);
     EXPECT_EQ(o->common.removable, true);
     EXPECT_EQ(o->source, "src");
@@ -37,6 +38,7 @@ TEST(CarverCliOptions, FlagsOperandsAndUsageErrors)
     ASSERT_TRUE(o);
     EXPECT_EQ(o->splitSize, 1421000) << "1.44MB by default";
     EXPECT_FALSE(o->batch || o->setDate || o->common.yes);
+    EXPECT_TRUE(o->writeManifest) << "a set checks itself unless told not to";
     EXPECT_FALSE(o->common.removable) << "the drive kind as the system says";
 
     o = ParseCarverCli({"a", "--for", "--no", "b", "-q"}, error);

@@ -94,3 +94,14 @@ TEST(SplitSet, JoinInfoReadBackAsTheJoinerReadsIt)
     EXPECT_EQ(ReadJoinInfo(path, info).Description(), "連結情報ﾌｧｲﾙの行が足りません") << "one line only";
     EXPECT_EQ(ReadJoinInfo(dir / "missing.000", info).Description(), std::strerror(ENOENT));
 }
+
+TEST(SplitSet, TheNamesASetTakesInItsFolder)
+{
+    const SplitSetNames n = SplitSetNamesFor("/data/x.avi", "/out/");
+    EXPECT_EQ(n.ManifestPath(), "/out/x.sha256");
+    for (const char* own : {"x.000", "x.001", "x.012", "x.bat", "x.BAT", "x.sha256"})
+        EXPECT_TRUE(n.IsOwnFileName(own, 12)) << own;
+    for (const char* other : {"x.013", "x.0012", "x.12", "x.avi", "x.", "xx.001", "x.001.avi"})
+        EXPECT_FALSE(n.IsOwnFileName(other, 12)) << other;
+    EXPECT_TRUE(SplitSetNamesFor("/d/big", "/o/").IsOwnFileName("big.1000", 1000));
+}

@@ -3,11 +3,15 @@
 #include "JoinTestSupport.h"
 
 #include <cstdio>
+#include <gtest/gtest.h>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "Files.h"
+#include "Manifest.h"
+#include "Paths.h"
+#include "Sha256.h"
 #include "SplitSet.h"
 #include "TempFolder.h"
 #include "modMender.h"
@@ -100,4 +104,21 @@ std::vector<std::string> JoinWithFileSizeLimit(long limit, bool afterDelete, con
     for (size_t start = 0, end; (end = all.find('\0', start)) != std::string::npos; start = end + 1)
         texts.push_back(all.substr(start, end - start));
     return texts;
+}
+
+std::string HashText(const std::string& bytes)
+{
+    Sha256 hash;
+    hash.Update(bytes);
+    Sha256Digest digest;
+    EXPECT_TRUE(hash.Finish(digest).ok());
+    return HexOf(digest);
+}
+
+void WriteSetManifest(const TestSet& set, const std::vector<int>& pieces, bool whole, const std::string& folder)
+{
+    std::vector<ManifestEntry> entries;
+    for (const int k : pieces) entries.push_back({FileNameOf(set.piecePaths[k - 1]), HashText(set.pieces[k - 1])});
+    if (whole) entries.push_back({"movie.avi", HashText(set.Joined())});
+    ASSERT_TRUE(WriteManifest((folder.empty() ? set.folder : folder) + "movie.sha256", entries).ok());
 }

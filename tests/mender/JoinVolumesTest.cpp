@@ -59,6 +59,9 @@ TEST(JoinVolumes, EachDiskIsFoundWhereTheDesktopMountsIt)
         for (const int k : {2, 3})
             std::filesystem::rename(set.piecePaths[k - 1], tree.DiskFolder("DISK" + std::to_string(k)) +
                                                                "/films/movie.00" + std::to_string(k));
+        // Each disk carries the manifest of its own piece, the last also the whole file's.
+        for (const int k : {1, 2, 3})
+            WriteSetManifest(set, {k}, k == 3, tree.DiskFolder("DISK" + std::to_string(k)) + "/films/");
         tree.Mount("DISK1", tree.Media("A"));
         const std::string joinInfo = tree.Media("A/films/movie.000");
 

@@ -1,0 +1,37 @@
+#pragma once
+// The hashes of a copy made block by block: every block feeds the hash of the
+// piece it belongs to and the hash of everything copied, in one pass over the
+// bytes. The copy reads each block straight into the place NextBlock gives.
+#include <cstddef>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "Sha256.h"
+
+class CopyHasher {
+public:
+    virtual ~CopyHasher() = default;
+    // Where the next block of `size` bytes (at most the largest block the
+    // hasher was made for) is read into; valid until BlockFilled.
+    virtual std::span<char> NextBlock(size_t size) = 0;
+    // The block from NextBlock holds its bytes; they go into both hashes.
+    virtual void BlockFilled() = 0;
+    // The piece ends after the blocks given so far.
+    virtual void EndPiece() = 0;
+    // Waits for the digests of the pieces ended since the last call, in order.
+    virtual IoStatus TakePieceDigests(std::vector<Sha256Digest>& digests) = 0;
+    // Waits for the digest of every block given; nothing can be added after it.
+    virtual IoStatus WholeDigest(Sha256Digest& digest) = 0;
+};
+
+// The hasher a copy uses: on hashing threads, or by the copying thread
+// itself when no thread can be started.
+std::unique_ptr<CopyHasher> MakeCopyHasher(size_t largestBlock);
+
+// The hashes computed by the copying thread, block by block.
+std::unique_ptr<CopyHasher> MakeInlineCopyHasher(size_t largestBlock);
+// The blocks collected into larger chunks that `threads` (1 or 2) other
+// threads hash while the copy goes on: with 2, one thread hashes the pieces
+// and the other the whole.
+std::unique_ptr<CopyHasher> MakeThreadedCopyHasher(size_t largestBlock, int threads);

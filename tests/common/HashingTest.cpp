@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "CopyHasher.h"
+#include "TempFolder.h"
+
+namespace {
+
+std::string HashOf(const std::string& bytes, size_t feed = 4096)
+{
+    Sha256 hash;
+    for (size_t at = 0; at < bytes.size(); at += feed) hash.Update(std::string_view(bytes).substr(at, feed));
+    Sha256Digest digest;
+    EXPECT_TRUE(hash.Finish(digest).ok());
+    return HexOf(digest);
+}
+
+TEST(Sha256, KnownDigestsWhateverTheFeeding)
+{
+    const std::pair<std::string, const char*> cases[] = {
+        {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+        {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {std::string(1000000, 'a'), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+    };
+    for (const auto& [bytes, hex] : cases)
+        for (const size_t feed : {size_t{1}, size_t{63}, size_t{4096}})
+            EXPECT_EQ(HashOf(bytes, feed), hex) << bytes.size() << " bytes fed by " << feed;
+}
+
+using HasherFactory = std::function<std::unique_ptr<CopyHasher>()>;
+
+class CopyHashing : public ::testing::TestWithParam<std::pair<const char*, HasherFactory>> {};
+
+// Copies the next pieces of `bytes` (from `at` on) into the hasher in blocks
+// of 4096 bytes, then checks each piece's digest against a plain hash.
+void CopyPieces(CopyHasher& hasher, const std::string& bytes, size_t& at, const std::vector<size_t>& pieces)
+{
+    std::vector<std::string> expected, got;
+    for (const size_t length : pieces) {
+        for (size_t done = 0; done < length;) {
+            const size_t size = std::min<size_t>(4096, length - done);
+            const std::span<char> target = hasher.NextBlock(size);
+            ASSERT_EQ(target.size(), size);
+            std::copy_n(bytes.data() + at + done, size, target.data());
+            hasher.BlockFilled();
+            done += size;
+        }
+        hasher.EndPiece();
+        expected.push_back(HashOf(bytes.substr(at, length)));
+        at += length;
+    }
+    std::vector<Sha256Digest> digests;
+    ASSERT_TRUE(hasher.TakePieceDigests(digests).ok());
+    for (const auto& d : digests) got.push_back(HexOf(d));
+    EXPECT_EQ(got, expected);
+}
+
+TEST_P(CopyHashing, EveryPieceAndTheWholeInOnePass)
+{
+    const std::string bytes = PatternBytes(3'000'000, 11);
+    auto hasher = GetParam().second();
+    size_t at = 0;
+    // Pieces over several chunks, shorter than a block, empty, not whole
+    // blocks; taken disk by disk.
+    CopyPieces(*hasher, bytes, at, {1'417'216, 100, 0});
+    CopyPieces(*hasher, bytes, at, {});
+    CopyPieces(*hasher, bytes, at, {1'000'000, 7});
+    Sha256Digest whole;
+    ASSERT_TRUE(hasher->WholeDigest(whole).ok());
+    EXPECT_EQ(HexOf(whole), HashOf(bytes.substr(0, at)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Hashers, CopyHashing,
+    ::testing::Values(std::pair<const char*, HasherFactory>{"inline", [] { return MakeInlineCopyHasher(4096); }},
+                      std::pair<const char*, HasherFactory>{"threads", [] { return MakeCopyHasher(4096); }}),
+    [](const auto& info) { return std::string(info.param.first); });
+
+}  // namespace

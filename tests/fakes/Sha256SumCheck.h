@@ -1,0 +1,11 @@
+#pragma once
+// Runs the system's `sha256sum -c` on a manifest, in the folder that holds
+// it, the way a user checks a split set from a terminal.
+#include <string>
+
+struct Sha256SumResult {
+    int status = -1;     // exit status; -1 when it could not run
+    std::string output;  // standard output and standard error
+};
+
+Sha256SumResult RunSha256SumCheck(const std::string& folder, const std::string& manifestName);
