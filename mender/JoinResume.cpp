@@ -18,16 +18,6 @@ namespace {
 
 constexpr const char* kHeader = "mender-resume 1";
 
-IoStatus SyncFolder(const std::string& folder)
-{
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return IoStatus::FromErrno(errno);
-    const bool synced = ::fsync(fd) == 0;
-    const int error = errno;
-    ::close(fd);
-    return synced ? IoStatus::Success() : IoStatus::FromErrno(error);
-}
-
 }  // namespace
 
 int64_t ResumeState::JoinedLength() const
@@ -97,7 +87,7 @@ IoStatus WriteResumeState(const std::string& path, const ResumeState& state)
     if (IoStatus s = file.Sync(); !s) return s;
     if (IoStatus s = file.Close(); !s) return s;
     if (std::rename(temporary.c_str(), path.c_str()) != 0) return IoStatus::FromErrno(errno);
-    return SyncFolder(WithBackslash(FolderOf(path)));
+    return SyncPath(WithBackslash(FolderOf(path)));
 }
 
 }  // namespace modMender
