@@ -91,7 +91,6 @@ IoStatus WriteManifest(const std::string& path, const std::vector<ManifestEntry>
     BinaryWriter file;
     if (IoStatus s = file.Create(path); !s) return s;
     if (IoStatus s = file.Write(text); !s) return s;
-    if (IoStatus s = file.Sync(); !s) return s;
     return file.Close();
 }
 

@@ -28,8 +28,11 @@ std::string ManifestLine(const ManifestEntry& entry);
 // end (a manifest with CR LF line ends). Nothing for anything else.
 std::optional<ManifestEntry> ParseManifestLine(std::string_view line);
 
-// Writes the entries in order: the file is created (or emptied), written,
-// flushed to the disk and closed, each step checked.
+// Writes the entries in order: the file is created (or emptied), written and
+// closed, each step checked. Like the pieces, it is not synced here: an
+// fsync would wait for every piece still in the page cache (ext4 writes the
+// data of a transaction before its commit); a removable disk is synced as a
+// whole before it may go.
 IoStatus WriteManifest(const std::string& path, const std::vector<ManifestEntry>& entries);
 
 // A manifest as read back.
