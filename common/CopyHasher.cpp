@@ -54,16 +54,12 @@ private:
 // is done with it.
 class ThreadedCopyHasher : public CopyHasher {
 public:
-    ThreadedCopyHasher(size_t largestBlock, int threads)
-        : chunkSize_(std::max(kChunkSize, largestBlock)), workers_(std::clamp(threads, 1, 2))
+    explicit ThreadedCopyHasher(size_t largestBlock) : chunkSize_(std::max(kChunkSize, largestBlock))
     {
         for (Chunk& c : chunks_) c.data = std::make_unique_for_overwrite<char[]>(chunkSize_);
         try {
-            for (int i = 0; i < workers_; ++i) {
-                const bool pieces = workers_ == 1 || i == 0;
-                const bool whole = workers_ == 1 || i == 1;
-                threads_[i] = std::thread([this, i, pieces, whole] { Work(i, pieces, whole); });
-            }
+            // One thread hashes the pieces, the other the whole.
+            for (int i = 0; i < 2; ++i) threads_[i] = std::thread([this, i] { Work(i, i == 0, i == 1); });
         } catch (...) {
             Abandon();  // the threads already started
             throw;
@@ -141,7 +137,7 @@ private:
         handed_cv_.notify_all();
     }
 
-    uint64_t SlowestDone() const { return workers_ == 1 ? done_[0] : std::min(done_[0], done_[1]); }
+    uint64_t SlowestDone() const { return std::min(done_[0], done_[1]); }
 
     void Work(int index, bool pieces, bool whole)
     {
@@ -194,12 +190,11 @@ private:
             closing_ = true;
         }
         handed_cv_.notify_all();
-        for (int i = 0; i < workers_; ++i)
-            if (threads_[i].joinable()) threads_[i].join();
+        for (std::thread& t : threads_)
+            if (t.joinable()) t.join();
     }
 
     const size_t chunkSize_;
-    const int workers_;
     Chunk chunks_[kChunks];
     std::thread threads_[2];
 
@@ -224,7 +219,7 @@ private:
 std::unique_ptr<CopyHasher> MakeCopyHasher(size_t largestBlock)
 {
     try {
-        return MakeThreadedCopyHasher(largestBlock, 2);
+        return std::make_unique<ThreadedCopyHasher>(largestBlock);
     } catch (const std::system_error&) {
         return MakeInlineCopyHasher(largestBlock);  // no thread to be had: the copy hashes as it goes
     }
@@ -233,9 +228,4 @@ std::unique_ptr<CopyHasher> MakeCopyHasher(size_t largestBlock)
 std::unique_ptr<CopyHasher> MakeInlineCopyHasher(size_t largestBlock)
 {
     return std::make_unique<InlineCopyHasher>(largestBlock);
-}
-
-std::unique_ptr<CopyHasher> MakeThreadedCopyHasher(size_t largestBlock, int threads)
-{
-    return std::make_unique<ThreadedCopyHasher>(largestBlock, threads);
 }

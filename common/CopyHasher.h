@@ -25,13 +25,10 @@ public:
     virtual IoStatus WholeDigest(Sha256Digest& digest) = 0;
 };
 
-// The hasher a copy uses: on hashing threads, or by the copying thread
-// itself when no thread can be started.
+// The hasher a copy uses: the blocks collected into larger chunks that two
+// other threads hash while the copy goes on (one the pieces, one the whole),
+// or the copying thread itself when no thread can be started.
 std::unique_ptr<CopyHasher> MakeCopyHasher(size_t largestBlock);
 
 // The hashes computed by the copying thread, block by block.
 std::unique_ptr<CopyHasher> MakeInlineCopyHasher(size_t largestBlock);
-// The blocks collected into larger chunks that `threads` (1 or 2) other
-// threads hash while the copy goes on: with 2, one thread hashes the pieces
-// and the other the whole.
-std::unique_ptr<CopyHasher> MakeThreadedCopyHasher(size_t largestBlock, int threads);

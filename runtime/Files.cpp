@@ -43,8 +43,9 @@ IoStatus OpenRegular(const std::string& path, int flags, mode_t mode, int& fd)
         return IoStatus::FromErrno(errno);
     }
     struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        const bool folder = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
+    const bool statted = ::fstat(fd, &st) == 0;
+    if (!statted || !S_ISREG(st.st_mode)) {
+        const bool folder = statted && S_ISDIR(st.st_mode);
         ::close(fd);
         fd = -1;
         return folder ? IoStatus::FromErrno(EISDIR) : IoStatus::Failure(kNotRegularFile);
