@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include "Manifest.h"
-#include "Sha256.h"
 #include "Sha256SumCheck.h"
 #include "TempFolder.h"
 
@@ -66,11 +65,7 @@ TEST(Manifest, Sha256sumChecksWhatWasWrittenAndReadsItBack)
     for (const std::string name : {"with space.001", "日本語.002", "back\\slash", "line\nfeed", "carriage\rreturn"}) {
         const std::string bytes = PatternBytes(5000, static_cast<uint32_t>(name.size()));
         WriteBytes(dir / name, bytes);
-        Sha256 hash;
-        hash.Update(bytes);
-        Sha256Digest digest;
-        ASSERT_TRUE(hash.Finish(digest).ok());
-        entries.push_back({name, HexOf(digest)});
+        entries.push_back({name, Sha256Hex(bytes)});
     }
     ASSERT_TRUE(WriteManifest(dir / "set.sha256", entries).ok());
     Sha256SumResult r = RunSha256SumCheck(dir.Path(), "set.sha256");

@@ -1,7 +1,11 @@
 #include "Sha256SumCheck.h"
 
+#include <stdexcept>
+
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include "Sha256.h"
 
 Sha256SumResult RunSha256SumCheck(const std::string& folder, const std::string& manifestName)
 {
@@ -24,4 +28,13 @@ Sha256SumResult RunSha256SumCheck(const std::string& folder, const std::string& 
     int status = 0;
     if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) result.status = WEXITSTATUS(status);
     return result;
+}
+
+std::string Sha256Hex(const std::string& bytes)
+{
+    Sha256 hash;
+    hash.Update(bytes);
+    Sha256Digest digest;
+    if (!hash.Finish(digest)) throw std::runtime_error("SHA-256 failed");
+    return HexOf(digest);
 }

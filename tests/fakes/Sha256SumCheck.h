@@ -9,3 +9,6 @@ struct Sha256SumResult {
 };
 
 Sha256SumResult RunSha256SumCheck(const std::string& folder, const std::string& manifestName);
+
+// The SHA-256 of `bytes` in lowercase hexadecimal, as a manifest line holds it.
+std::string Sha256Hex(const std::string& bytes);

@@ -10,7 +10,6 @@
 #include "JoinVerifier.h"
 #include "Manifest.h"
 #include "Paths.h"
-#include "Sha256.h"
 #include "TempFolder.h"
 #include "modMender.h"
 

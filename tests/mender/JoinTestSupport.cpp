@@ -11,7 +11,7 @@
 #include "Files.h"
 #include "Manifest.h"
 #include "Paths.h"
-#include "Sha256.h"
+#include "Sha256SumCheck.h"
 #include "SplitSet.h"
 #include "TempFolder.h"
 #include "modMender.h"
@@ -106,19 +106,10 @@ std::vector<std::string> JoinWithFileSizeLimit(long limit, bool afterDelete, con
     return texts;
 }
 
-std::string HashText(const std::string& bytes)
-{
-    Sha256 hash;
-    hash.Update(bytes);
-    Sha256Digest digest;
-    EXPECT_TRUE(hash.Finish(digest).ok());
-    return HexOf(digest);
-}
-
 void WriteSetManifest(const TestSet& set, const std::vector<int>& pieces, bool whole, const std::string& folder)
 {
     std::vector<ManifestEntry> entries;
-    for (const int k : pieces) entries.push_back({FileNameOf(set.piecePaths[k - 1]), HashText(set.pieces[k - 1])});
-    if (whole) entries.push_back({"movie.avi", HashText(set.Joined())});
+    for (const int k : pieces) entries.push_back({FileNameOf(set.piecePaths[k - 1]), Sha256Hex(set.pieces[k - 1])});
+    if (whole) entries.push_back({"movie.avi", Sha256Hex(set.Joined())});
     ASSERT_TRUE(WriteManifest((folder.empty() ? set.folder : folder) + "movie.sha256", entries).ok());
 }

@@ -48,8 +48,6 @@ int RunInChild(const std::function<int()>& fn);
 std::vector<std::string> JoinWithFileSizeLimit(long limit, bool afterDelete, const std::string& joinInfoPath,
                                                const std::string& destination);
 
-// The SHA-256 of `bytes` in lowercase hexadecimal.
-std::string HashText(const std::string& bytes);
 // The manifest the splitter writes beside a set: a line per piece (those in
 // `pieces`, numbered from 1) and the whole file's when asked, in `folder`
 // (the set's own when empty).
