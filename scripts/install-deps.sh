@@ -10,7 +10,7 @@ packages=(
   fonts-ipafont-gothic
   xvfb xauth imagemagick
   desktop-file-utils appstream man-db shared-mime-info librsvg2-bin dpkg-dev
-  p7zip-full
+  p7zip-full par2 zlib1g-dev
 )
 
 missing=()
