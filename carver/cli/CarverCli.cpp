@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <unistd.h>
 
+#include "BlockPlan.h"
 #include "CarverCliOptions.h"
 #include "DriveKindOverride.h"
 #include "Paths.h"
@@ -36,6 +37,66 @@ private:
     const CarverCliOptions& options_;
 };
 
+// Recovery data after a completed split: on a fixed drive only, where every
+// piece stays beside it. Files of the name that an earlier set left are
+// asked about before the split, like the set's other files.
+class RecoveryStep {
+public:
+    RecoveryStep(const CarverCliOptions& options, Drives& drives, TerminalUi& ui, TerminalProgress& progress)
+        : options_(options), ui_(ui), progress_(progress),
+          names_(SplitSetNamesFor(options.source, WithBackslash(options.folder))),
+          fixed_(!drives.IsRemovable(WithBackslash(options.folder)))
+    {
+    }
+
+    // Whether the split may start.
+    bool Agreed()
+    {
+        if (!options_.recovery) return true;
+        if (!fixed_) {
+            ui_.ShowFailure("ﾌｧｲﾙ分割失敗 原因を調査後再度実行して下さい",
+                            IoStatus::Failure("recovery data (-r) is written on fixed drives only").About(options_.folder));
+            return false;
+        }
+        const auto existing = modCarver::ExistingRecoveryFiles(names_);
+        return existing.empty() ||
+               ui_.MessageBox("分割先に「" + FileNameOf(existing.front()) + "」があります　上書きしますか",
+                              MsgButtons::YesNo, MsgIcon::Warning) == MsgAnswer::Yes;
+    }
+
+    // After a completed split. Recovery files of an earlier set of the name
+    // would describe other pieces: they go, as its manifest does.
+    bool Run()
+    {
+        if (!fixed_) return true;
+        for (const std::string& old : modCarver::ExistingRecoveryFiles(names_)) IgnoreResult(DeleteFile(old));
+        if (!options_.recovery) return true;
+        const int64_t count = modCarver::ComputePieceCounts(FileLength(options_.source), options_.splitSize).pieceCount;
+        progress_.Show();
+        const IoStatus s = modCarver::WriteRecoveryData(
+            names_, count, modCarver::RecoverySlicesFor(*options_.recovery, count), [this](double share) {
+                progress_.SetStatusText("recovery data " + std::to_string(static_cast<int>(share * 100)) + "%");
+                ui_.Yield();
+                return !modCarver::CancelRequested;
+            });
+        progress_.Hide();
+        if (s) return true;
+        if (s.Description().empty()) {
+            std::fprintf(stderr, "carver-cli: the pieces are written; the recovery data was cancelled\n");
+            return true;  // the interrupt gives the exit status
+        }
+        ui_.ShowFailure(modCarver::kSplitFailed, s);
+        return false;
+    }
+
+private:
+    const CarverCliOptions& options_;
+    TerminalUi& ui_;
+    TerminalProgress& progress_;
+    SplitSetNames names_;
+    bool fixed_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -60,8 +121,11 @@ int main(int argc, char** argv)
     platform.drives = &drives;
     modCarver::SetPlatform(platform);
 
-    const bool ok = modCarver::SplitFile(window, ui, options->source, WithBackslash(options->folder),
-                                         options->splitSize);
+    RecoveryStep recovery(*options, drives, ui, progress);
+    if (!recovery.Agreed()) return ExitStatusOf(ui, false);
+    bool ok = modCarver::SplitFile(window, ui, options->source, WithBackslash(options->folder),
+                                   options->splitSize);
+    if (ok && ExitStatusOf(ui, false) == 0) ok = recovery.Run();
 
     progress.Hide();
     return ExitStatusOf(ui, !ok);

@@ -21,6 +21,11 @@ const char* const kCarverCliUsage =
     "  -m, --set-date     give the written files the source's dates\n"
     "      --no-checksum  write no NAME.sha256 (the SHA-256 of the pieces and the\n"
     "                     whole file, for sha256sum -c) beside the pieces\n"
+    "  -r, --recovery=N   also write PAR2 recovery data beside the pieces (fixed\n"
+    "                     drives): NAME.par2 and the volumes NAME.volA+B.par2 with\n"
+    "                     N recovery slices in all (N%: that share of the piece\n"
+    "                     count, rounded up). Up to N lost or damaged pieces can\n"
+    "                     then be rebuilt, by mender-cli or by par2 repair.\n"
     "      --removable    treat FOLDER's drive as removable (disk by disk)\n"
     "      --fixed        treat FOLDER's drive as fixed\n"
     "  -y, --yes          answer OK to the confirmation and to every \"set the disk\"\n"
@@ -81,7 +86,8 @@ std::optional<CarverCliOptions> ParseCarverCli(const std::vector<std::string>& a
 {
     CarverCliOptions o;
     const std::vector<CliOption> own = {
-        {"size", 's', true}, {"batch", 'b', false}, {"set-date", 'm', false}, {"no-checksum", kNoChecksum, false}};
+        {"size", 's', true}, {"batch", 'b', false}, {"set-date", 'm', false}, {"no-checksum", kNoChecksum, false},
+        {"recovery", 'r', true}};
     auto take = [&](int id, const char* argument, std::string& err) {
         switch (id) {
         case 's':
@@ -90,6 +96,10 @@ std::optional<CarverCliOptions> ParseCarverCli(const std::vector<std::string>& a
                 return true;
             }
             err = std::string("not a valid size: '") + argument + "'";
+            return false;
+        case 'r':
+            if ((o.recovery = modCarver::RecoveryRequestFromWord(argument))) return true;
+            err = std::string("not a valid recovery amount: '") + argument + "'";
             return false;
         case 'b': o.batch = true; break;
         case 'm': o.setDate = true; break;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "RecoveryData.h"
 #include "SharedCliOptions.h"
 
 struct CarverCliOptions {
@@ -14,6 +15,7 @@ struct CarverCliOptions {
     bool batch = false;
     bool setDate = false;
     bool writeManifest = true;  // --no-checksum: false
+    std::optional<modCarver::RecoveryRequest> recovery;  // -r N, -r P%
 };
 
 // The split size a size word stands for: a preset caption of the window (the
