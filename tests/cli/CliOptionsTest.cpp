@@ -50,10 +50,21 @@ TEST(CarverCliOptions, FlagsOperandsAndUsageErrors)
     EXPECT_EQ(o->splitSize, 12000);
     EXPECT_EQ(o->source, "-odd name");
     EXPECT_EQ(o->common.removable, false);
+    EXPECT_FALSE(o->recovery) << "no recovery data unless asked for";
+
+    o = ParseCarverCli({"-r", "5%", "a", "b"}, error);
+    ASSERT_TRUE(o && o->recovery) << error;
+    EXPECT_EQ(modCarver::RecoverySlicesFor(*o->recovery, 756), 38u) << "5% of 756 rounded up";
+    o = ParseCarverCli({"--recovery=3", "a", "b"}, error);
+    ASSERT_TRUE(o && o->recovery) << error;
+    EXPECT_EQ(modCarver::RecoverySlicesFor(*o->recovery, 756), 3u);
+    EXPECT_EQ(modCarver::RecoverySlicesFor(*ParseCarverCli({"-r1%", "a", "b"}, error)->recovery, 5), 1u);
 
     for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
              {"a"}, {"a", "b", "c"}, {"-s", "0", "a", "b"}, {"-x", "a", "b"}, {"a", "b", "-s"},
-             {"--removable", "--fixed", "a", "b"}, {"-s", "1.5M", "a", "b"}, {"--batch=1", "a", "b"}}) {
+             {"--removable", "--fixed", "a", "b"}, {"-s", "1.5M", "a", "b"}, {"--batch=1", "a", "b"},
+             {"-r", "0", "a", "b"}, {"-r", "101%", "a", "b"}, {"-r", "5x", "a", "b"}, {"-r", "32769", "a", "b"},
+             {"--recovery=-1", "a", "b"}}) {
         error.clear();
         EXPECT_FALSE(ParseCarverCli(bad, error));
         EXPECT_FALSE(error.empty());
