@@ -162,7 +162,6 @@ bool SplitRun::Run()
     DrawProgress(window_.StatusBox(), 0.0f, true);
 
     if (setDate_) CaptureFileTimes(source_);
-    if (IoStatus s = sourceFile_.Open(source_); !s) return Failed(s);
     if (counts_.pieceCount > 0) {
         if (IoStatus s = CheckBeforeWriting(); !s) return Failed(s);
     }
@@ -180,8 +179,8 @@ bool SplitRun::Run()
 }
 
 // What can be known to fail before anything is asked or written: a source
-// that is no regular file or is empty, and a name the set's files cannot
-// carry. A missing source fails later, at the open.
+// that is no regular file, cannot be opened or is empty, and a name the set's
+// files cannot carry. The source stays open from here on.
 IoStatus SplitRun::CheckSource()
 {
     IoStatus refusal = IoStatus::Success();
@@ -189,8 +188,10 @@ IoStatus SplitRun::CheckSource()
     if (HoldsControlCharacter(names_.sourceName)) refusal = IoStatus::Failure(kNameCannotBeWritten);
     else if (makeBatch_) refusal = ComposeJoinBatch(names_.sourceName, 1, text);
     if (refusal.ok() && IsNonRegularEntry(source_)) refusal = IoStatus::Failure(kNotRegularFile);
-    if (refusal.ok() && FileLength(source_) == 0) refusal = IoStatus::Failure(kEmptySource);
-    return refusal.ok() ? refusal : std::move(refusal).About(source_);
+    if (!refusal.ok()) return std::move(refusal).About(source_);
+    if (IoStatus s = sourceFile_.Open(source_); !s) return s;
+    if (sourceFile_.Length() == 0) return IoStatus::Failure(kEmptySource).About(source_);
+    return IoStatus::Success();
 }
 
 IoStatus SplitRun::CheckBeforeWriting()

@@ -102,6 +102,11 @@ private:
 
 void JoinRun::Run()
 {
+    // A file that is not there or cannot be read is told before anything is
+    // asked (a numbered set may be resumed with its first pieces gone).
+    if (!numbered_ || numbered_->highest == 0) {
+        if (IoStatus s = BinaryReader().Open(joinInfoPath_); !s) return Fail(s);
+    }
     if (ui_.MessageBox("ﾌｧｲﾙの連結を行います", MsgButtons::OkCancel, MsgIcon::Warning) != MsgAnswer::Ok) return;
     CancelRequested = false;
     if (!Prepare() || !OpenRebuiltFile()) return;
@@ -128,11 +133,18 @@ bool JoinRun::Prepare()
         // Joined from its one folder: without a count there is no disk to ask for.
         set_ = numbered_->names;
         count_ = numbered_->highest;
+        // Its first piece stands for the set, as a join-info file does: held
+        // for the whole run (a resumed join may find it deleted already).
+        if (FileExists(set_.PiecePath(1))) {
+            if (IoStatus s = joinInfoLock_.Lock(set_.PiecePath(1)); !s) return Fail(s), false;
+        }
     } else {
         removable_ = drives_.IsRemovable(joinInfoPath_);
         if (!ReadSetDescription(WithBackslash(FolderOf(joinInfoPath_)))) return false;
     }
     rebuiltPath_ = destination + set_.sourceName;
+    if (IoStatus s = NameFitsFolder(destination, set_.sourceName); !s) return Fail(s), false;
+    if (IoStatus s = NameFitsFolder(set_.folder, set_.PieceFileName(count_)); !s) return Fail(s), false;
     statePath_ = ResumeStatePath(rebuiltPath_);
     disks_.emplace(drives_, ui_, set_.folder, removable_, rebuiltPath_, rebuilt_);
     if (RebuiltFileIsOwnFile(rebuiltPath_, joinInfoPath_, set_, count_))

@@ -19,8 +19,14 @@ namespace modMender {
 inline constexpr size_t kBlockSize = 4096;
 
 // Line 2 of a join-info file is used as a file name inside the destination
-// folder; it must not lead anywhere else (no separator, not "." or "..").
+// folder; it must not lead anywhere else (no separator, not "." or "..") and
+// holds no control character.
 bool IsPlainFileName(const std::string& name);
+
+// Fails (ENAMETOOLONG, naming folder + name) when the name is longer than the
+// file system of the folder takes; otherwise the missing file would be taken
+// for a missing piece.
+IoStatus NameFitsFolder(const std::string& folder, const std::string& name);
 
 // Whether the rebuilt file would be one of the files the run reads or deletes:
 // the join-info file, the set's batch file or one of its pieces. Compared by

@@ -1,5 +1,9 @@
+#include <algorithm>
 #include <optional>
+#include <cerrno>
+#include <climits>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "JoinSteps.h"
 #include "NumberFormat.h"
@@ -46,9 +50,22 @@ bool SameFile(const std::string& a, const std::string& b)
 bool IsPlainFileName(const std::string& name)
 {
     if (name.empty() || name == "." || name == "..") return false;
-    // A NUL would cut the name short at the system call; a line feed is left
-    // over from a line ended without its CR.
-    return name.find_first_of(std::string{kPathSeparator, '\0', '\n'}) == std::string::npos;
+    if (name.find(kPathSeparator) != std::string::npos) return false;
+    // Control characters: a NUL would cut the name short at the system call,
+    // the others would make a file that neither Carver nor a Windows system
+    // can name, and could act on a terminal that shows it.
+    return std::none_of(name.begin(), name.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u < 0x20 || u == 0x7F;
+    });
+}
+
+IoStatus NameFitsFolder(const std::string& folder, const std::string& name)
+{
+    long most = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    if (most <= 0) most = NAME_MAX;
+    if (name.size() <= static_cast<size_t>(most)) return IoStatus::Success();
+    return IoStatus::FromErrno(ENAMETOOLONG).About(folder + name);
 }
 
 bool RebuiltFileIsOwnFile(const std::string& rebuiltPath, const std::string& joinInfoPath,

@@ -29,7 +29,7 @@ public:
     {
         progress_.Hide();
         std::fprintf(stderr, "carver-cli: %lld of %lld pieces written to %s\n", static_cast<long long>(written),
-                     static_cast<long long>(count), folder.c_str());
+                     static_cast<long long>(count), PrintableText(folder).c_str());
     }
 
 private:

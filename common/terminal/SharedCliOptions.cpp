@@ -26,8 +26,8 @@ const char* const kSharedHelp =
     "and are answered by a line on standard input; the end of input answers\n"
     "Cancel or No. A failure is printed as \"PROGRAM: FILE: message: reason\".\n"
     "Ctrl-C stops the run after the block in progress, as Cancel does.\n"
-    "Exit status: 0 completed, 1 declined or cancelled (Ctrl-C included),\n"
-    "2 failed, 64 wrong usage.\n";
+    "Exit status: 0 completed, 1 declined or cancelled, 2 failed, 64 wrong\n"
+    "usage, 130 stopped by Ctrl-C (SIGINT).\n";
 
 // Every option of the command line: the shared ones, then the program's own.
 std::vector<CliOption> AllOptions(const std::vector<CliOption>& own)
@@ -111,6 +111,13 @@ bool ScanCommandLine(const std::vector<std::string>& args, const std::vector<Cli
         }
     }
     shared.operands.assign(argv.begin() + optind, argv.begin() + argc);
+    // An empty operand (an unset variable in a script) would mean the current
+    // or the root folder.
+    for (size_t k = 0; k < shared.operands.size() && k < operandNames.size(); ++k)
+        if (shared.operands[k].find_first_not_of(" \t\r\n") == std::string::npos && !shared.help && !shared.version) {
+            error = operandNames[k] + " is empty";
+            return false;
+        }
 
     if (shared.help || shared.version || shared.operands.size() == operandNames.size()) return true;
     if (shared.operands.size() > operandNames.size()) {
@@ -140,7 +147,9 @@ bool AnswerHelpOrVersion(const SharedCliOptions& shared, const char* program, co
 int ExitStatusOf(const TerminalUi& ui, bool engineFailed)
 {
     if (engineFailed || ui.Failed()) return 2;
-    if (ui.GaveUp() || ui.Interrupted()) return 1;
+    // As a shell reports a command that SIGINT ended: 128 + 2.
+    if (ui.Interrupted()) return 130;
+    if (ui.GaveUp()) return 1;
     return 0;
 }
 

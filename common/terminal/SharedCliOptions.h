@@ -36,7 +36,8 @@ using OwnOptionHandler = std::function<bool(int id, const char* argument, std::s
 
 // Scans the arguments (without the program name). False with a one-line
 // reason in error on a usage error. With --help or --version the operands are
-// not checked; otherwise there must be exactly operandNames.size() of them.
+// not checked; otherwise there must be exactly operandNames.size() of them,
+// none of them empty or blank.
 bool ScanCommandLine(const std::vector<std::string>& args, const std::vector<CliOption>& own,
                      const OwnOptionHandler& take, const std::vector<std::string>& operandNames,
                      SharedCliOptions& shared, std::string& error);
@@ -45,7 +46,8 @@ bool ScanCommandLine(const std::vector<std::string>& args, const std::vector<Cli
 // version and the licence on standard output; true when either was asked for.
 bool AnswerHelpOrVersion(const SharedCliOptions& shared, const char* program, const char* usage);
 
-// 0 completed; 1 declined, cancelled or given up at a question; 2 failed.
+// 0 completed; 1 declined, cancelled or given up at a question; 2 failed;
+// 130 stopped by Ctrl-C.
 int ExitStatusOf(const TerminalUi& ui, bool engineFailed = false);
 
 // Prints "program: reason", the usage line and where to find the help to

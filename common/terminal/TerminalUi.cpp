@@ -51,16 +51,45 @@ MsgAnswer FirstButton(MsgButtons b)
     return b == MsgButtons::YesNoCancel || b == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
 }
 
-// CR LF inside a message becomes the terminal's line break.
+// CR LF inside a message becomes the terminal's line break; any other
+// control character (from a file name or a file's contents) is shown escaped.
 std::string WithLineBreaks(const std::string& text)
 {
     std::string out;
-    for (size_t i = 0; i < text.size(); ++i)
-        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out += text[i];
-    return out;
+    size_t start = 0;
+    for (size_t crlf; (crlf = text.find("\r\n", start)) != std::string::npos; start = crlf + 2)
+        out += PrintableText(text.substr(start, crlf - start)) + "\n";
+    return out + PrintableText(text.substr(start));
 }
 
 }  // namespace
+
+std::string PrintableText(const std::string& text)
+{
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        // C1 controls (U+0080 to U+009F, C2 80 to C2 9F in UTF-8) too: some terminals act on them.
+        const bool c1 = c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) < 0xA0 &&
+                        static_cast<unsigned char>(text[i + 1]) >= 0x80;
+        if (c >= 0x20 && c != 0x7F && !c1) {
+            out += text[i];
+            continue;
+        }
+        const unsigned code = c1 ? static_cast<unsigned char>(text[++i]) : c;
+        switch (code) {
+        case '\t': out += "\\t"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        default: {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, c1 ? "\\u%04x" : "\\x%02x", code);
+            out += hex;
+        }
+        }
+    }
+    return out;
+}
 
 // ---- progress line ----
 
@@ -145,9 +174,8 @@ bool TerminalUi::IsAutoAnswered(const std::string& text, MsgButtons buttons) con
            (EndsWith(text, "上書きしますか") || EndsWith(text, "連結を続けますか"));
 }
 
-void TerminalUi::PrintFailureLines(const std::string& text)
+void TerminalUi::PrintFailureLines(const std::string& shown)
 {
-    const std::string shown = WithLineBreaks(text);
     size_t start = 0;
     do {
         const size_t end = std::min(shown.find('\n', start), shown.size());
@@ -163,10 +191,8 @@ void TerminalUi::ShowFailure(const std::string& firstLine, const IoStatus& cause
     progress_.Hide();
     std::string line = cause.Subject().empty() ? firstLine : cause.Subject() + ": " + firstLine;
     if (!cause.Description().empty()) line += ": " + cause.Description();
-    // A description is one line; a line break in it would start a line without the program's name.
-    std::replace(line.begin(), line.end(), '\n', ' ');
-    std::replace(line.begin(), line.end(), '\r', ' ');
-    PrintFailureLines(line);
+    // One line: a line break from a file name would start a line without the program's name.
+    PrintFailureLines(PrintableText(line));
 }
 
 MsgAnswer TerminalUi::MessageBox(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string&)
@@ -176,7 +202,7 @@ MsgAnswer TerminalUi::MessageBox(const std::string& text, MsgButtons buttons, Ms
     if (buttons == MsgButtons::Ok) {
         // Messages, not questions. A stop-icon one is a failure: every line names the program.
         if (icon == MsgIcon::Stop) {
-            PrintFailureLines(text);
+            PrintFailureLines(shown);
             return MsgAnswer::Ok;
         }
         std::fprintf(out_, "%s\n", shown.c_str());
@@ -195,17 +221,11 @@ MsgAnswer TerminalUi::MessageBox(const std::string& text, MsgButtons buttons, Ms
         std::fprintf(out_, "%s %s ", shown.c_str(), Choices(buttons));
         std::fflush(out_);
         std::string line;
-        char chunk[256];
-        bool gotLine = false;
-        while (std::fgets(chunk, sizeof chunk, in_)) {
-            gotLine = true;
-            line += chunk;
-            if (!line.empty() && line.back() == '\n') break;
-        }
-        if (!gotLine || TakeInterrupt()) {
-            std::clearerr(in_);
+        const bool gotLine = ReadAnswerLine(line);
+        if (const bool interrupted = TakeInterrupt(); !gotLine || interrupted) {
             std::fputc('\n', out_);
             gaveUp_ = true;
+            interrupted_ = interrupted_ || interrupted;
             // End of input (or Ctrl-C at the question) declines.
             return buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Cancel;
         }
@@ -234,14 +254,14 @@ void TerminalUi::Yield()
 void TerminalUi::DiskCanBeRemoved(const std::string& device)
 {
     progress_.Hide();
-    std::fprintf(out_, "the disk can be taken out: udisksctl unmount -b %s\n", device.c_str());
+    std::fprintf(out_, "the disk can be taken out: udisksctl unmount -b %s\n", PrintableText(device).c_str());
     std::fflush(out_);
 }
 
 void TerminalUi::DiskFoundAt(const std::string& folder)
 {
     progress_.Hide();
-    std::fprintf(out_, "disk found at %s\n", folder.c_str());
+    std::fprintf(out_, "disk found at %s\n", PrintableText(folder).c_str());
     std::fflush(out_);
 }
 
@@ -259,6 +279,21 @@ void TerminalUi::InstallInterruptHandler()
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = 0;  // no restart: a question waiting for input ends with Cancel
     sigaction(SIGINT, &sa, nullptr);
+}
+
+// A byte at a time from the descriptor, never read ahead: the lines after the
+// answer stay in standard input for the script that runs the program.
+bool TerminalUi::ReadAnswerLine(std::string& line)
+{
+    const int fd = ::fileno(in_);
+    for (;;) {
+        char c;
+        const ssize_t n = ::read(fd, &c, 1);
+        if (n < 0) return false;  // Ctrl-C (no restart) or a read error: no answer
+        if (n == 0) return !line.empty();
+        line += c;
+        if (c == '\n') return true;
+    }
 }
 
 bool TerminalUi::TakeInterrupt()

@@ -87,6 +87,7 @@ public:
     static bool TakeInterrupt();
 
 private:
+    bool ReadAnswerLine(std::string& line);
     bool IsAutoAnswered(const std::string& text, MsgButtons buttons) const;
     void PrintFailureLines(const std::string& text);
     std::FILE* in_;
@@ -95,6 +96,10 @@ private:
     TerminalUiSettings settings_;
     bool failed_ = false, gaveUp_ = false, interrupted_ = false;
 };
+
+// The text with every control character shown escaped (\t, \n, \x1b,
+// \u009b), so that nothing a file name or a file holds acts on the terminal.
+std::string PrintableText(const std::string& text);
 
 // The answer a typed line gives to a question with these buttons, or nothing
 // when the line is no valid answer: ok/o/yes/y, no/n, cancel/c in any letter

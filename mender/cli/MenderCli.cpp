@@ -27,7 +27,7 @@ public:
     void PieceMissing(const std::string& piecePath) override
     {
         progress_.Hide();
-        std::fprintf(stderr, "mender-cli: %s: missing\n", piecePath.c_str());
+        std::fprintf(stderr, "mender-cli: %s: missing\n", PrintableText(piecePath).c_str());
     }
     void DeletionFailed(const std::string& path, const std::string& reason) override
     {
@@ -36,13 +36,13 @@ public:
     void JoinStopped(int32_t joined, int32_t count, const std::string& rebuiltPath) override
     {
         progress_.Hide();
-        std::fprintf(stderr, "mender-cli: %d of %d pieces joined into %s\n", joined, count, rebuiltPath.c_str());
+        std::fprintf(stderr, "mender-cli: %d of %d pieces joined into %s\n", joined, count, PrintableText(rebuiltPath).c_str());
     }
     // Deletions that failed are told once the run is over.
     void ReportFailedDeletions() const
     {
         for (const std::string& line : failedDeletions_)
-            std::fprintf(stderr, "mender-cli: not deleted: %s\n", line.c_str());
+            std::fprintf(stderr, "mender-cli: not deleted: %s\n", PrintableText(line).c_str());
     }
 
 private:

@@ -80,9 +80,10 @@ TEST(CliEndToEnd, ExitStatusesOfCarver)
     // End of input is Cancel.
     EXPECT_EQ(RunProgram(kCarver, {dir / "src.bin", dir / "out"}, "", &err), 1);
     EXPECT_TRUE(Names(dir / "out").empty());
-    // Failed: a missing source, after the confirmation.
+    // Failed: a missing source, before any question.
     EXPECT_EQ(RunProgram(kCarver, {dir / "missing.bin", dir / "out"}, "ok", &err), 2);
     EXPECT_NE(err.find(": " + kSplitFailed + ": "), std::string::npos) << err;
+    EXPECT_EQ(err.find("分割数は"), std::string::npos) << err;
     // A missing destination folder.
     EXPECT_EQ(RunProgram(kCarver, {"-y", dir / "src.bin", dir / "nowhere"}, "", &err), 2);
     EXPECT_NE(err.find(kSplitFailed), std::string::npos);
@@ -92,7 +93,8 @@ TEST(CliEndToEnd, ExitStatusesOfCarver)
     // Usage errors, with a reason and the usage.
     for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
              {"-s", "0", "a", "b"}, {"-s", "-5", "a", "b"}, {"-s", "abc", "a", "b"}, {"-s", "1.5M", "a", "b"},
-             {"a"}, {"--bogus", "a", "b"}}) {
+             {"a"}, {"--bogus", "a", "b"}, {"-y", dir / "src.bin", ""}, {"-y", "", dir / "out"},
+             {"-y", dir / "src.bin", " \t"}}) {
         EXPECT_EQ(RunProgram(kCarver, bad, "", &err), 64);
         EXPECT_EQ(err.rfind("carver-cli: ", 0), 0u) << err;
         EXPECT_NE(err.find("usage: carver-cli"), std::string::npos);
@@ -109,14 +111,45 @@ TEST(CliEndToEnd, ExitStatusesOfMender)
     EXPECT_EQ(RunProgram(kMender, {dir / "src.000", dir / "out"}, "c", &err), 1);
     EXPECT_NE(err.find("ﾌｧｲﾙの連結を行います [OK/Cancel]"), std::string::npos) << err;
     EXPECT_FALSE(fs::exists(dir / "out")) << "cancelled at the first question: nothing touched";
-    EXPECT_EQ(RunProgram(kMender, {"-y", dir / "missing.000", dir / "out"}, "", &err), 2);
+    EXPECT_EQ(RunProgram(kMender, {dir / "missing.000", dir / "out"}, "ok", &err), 2);
     EXPECT_NE(err.find(": " + kJoinFailed + ": "), std::string::npos) << err;
+    EXPECT_EQ(err.find("[OK/Cancel]"), std::string::npos) << "failed before any question: " << err;
+    for (const std::vector<std::string>& empty : std::vector<std::vector<std::string>>{
+             {"-y", dir / "src.000", ""}, {"-y", "", dir / "out"}, {"-y", "  ", dir / "out"}}) {
+        EXPECT_EQ(RunProgram(kMender, empty, "", &err), 64);
+        EXPECT_NE(err.find(" is empty"), std::string::npos) << err;
+    }
+    EXPECT_FALSE(fs::exists(dir / "out")) << "a usage error writes nothing";
     // A missing piece: the wrong-disk question is still asked with --yes; Cancel gives up.
     fs::remove(dir / "src.002");
     EXPECT_EQ(RunProgram(kMender, {"-y", dir / "src.000", dir / "out"}, "c", &err), 1);
     EXPECT_NE(err.find("ﾃﾞｨｽｸが違います　２ 番のﾃﾞｨｽｸをｾｯﾄして下さい\nsrc.002 [OK/Cancel]"), std::string::npos) << err;
     EXPECT_EQ(RunProgram(kMender, {"only-one"}, "", &err), 64);
     EXPECT_NE(err.find("usage: mender-cli"), std::string::npos);
+}
+
+// A script's loop reads the lines after the answer: a question takes one
+// line of standard input and a run that asks nothing takes none.
+TEST(CliEndToEnd, AnswersTakeOneLineOfInputAndNothingMore)
+{
+    TempFolder dir;
+    WriteBytes(dir / "src.bin", PatternBytes(10000));
+    const struct {
+        std::string options;
+        int questions;
+    } cases[] = {{"-s 4096", 1}, {"-y -s 4096", 0}, {"-q -y -s 4096", 0}};
+    int run = 0;
+    for (const auto& c : cases) {
+        const std::string out = dir / ("out" + std::to_string(++run));
+        fs::create_directory(out);
+        // What the program left of the input follows its output on standard error.
+        const std::string script = "\"$0\" " + c.options + " \"$1\" \"$2\" && printf 'rest:' >&2 && cat >&2";
+        std::string err;
+        ASSERT_EQ(RunProgram("/bin/sh", {"-c", script, kCarver, dir / "src.bin", out}, "ok\nsecond\nthird\n", &err), 0)
+            << err;
+        const std::string left = c.questions == 1 ? "second\nthird\n" : "ok\nsecond\nthird\n";
+        EXPECT_NE(err.find("rest:" + left), std::string::npos) << c.options << ": " << err;
+    }
 }
 
 // By default a split set checks itself with sha256sum -c, before the join
@@ -210,7 +243,7 @@ TEST(CliEndToEnd, CtrlCDuringALargeSplitLeavesTheCancelledSet)
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
     carver.Signal(SIGINT);
-    EXPECT_EQ(carver.Wait(), 1) << carver.Err();
+    EXPECT_EQ(carver.Wait(), 130) << carver.Err();
 
     const auto names = Names(dir / "out");
     ASSERT_GE(names.size(), 4u);
@@ -301,18 +334,31 @@ TEST(CliEndToEnd, FailureLinesNameTheProgramAndTheFile)
     ASSERT_EQ(RunProgram(kCarver, {"-y", "-s", "4096", dir / "src.bin", dir.Path()}, "", nullptr), 0);
     fs::resize_file(dir / "src.002", 100);  // caught by the set's manifest
 
+    // Join-info files whose line 2 no rebuilt file may carry, or with one line only.
+    WriteBytes(dir / "red.000", "1\r\n\x1b[31mRED\x1b[0m\x07\r\n");
+    WriteBytes(dir / "tab.000", "1\r\na\tb.bin\r\n");
+    WriteBytes(dir / "short.000", "1\r\n");
+    WriteBytes(dir / "long.000", "1\r\n" + std::string(300, 'x') + ".bin\r\n");
+
     struct Case {
         std::string program;
         std::vector<std::string> args;
-        std::string file;  // named by the failure line
+        std::string file;  // named by the failure line, control characters escaped
         std::string reason = {};
+        bool beforeAnyQuestion = false;
     };
+    const std::string badName = "連結情報ﾌｧｲﾙに正しいﾌｧｲﾙ名がありません";
     const Case cases[] = {
-        {kCarver, {"-y", dir / "missing.bin", dir / "out"}, dir / "missing.bin"},
+        {kCarver, {"-y", dir / "missing.bin", dir / "out"}, dir / "missing.bin", "", true},
+        {kCarver, {"-y", dir / "gone\x1b[2J.bin", dir / "out"}, dir / "gone\\x1b[2J.bin", "", true},
         {kCarver, {"-y", "--force", dir / "src.bin", dir / "out"}, dir / "out/src.000"},
-        {kMender, {"-y", dir / "missing.000", dir / "joined"}, dir / "missing.000"},
+        {kMender, {"-y", dir / "missing.000", dir / "joined"}, dir / "missing.000", "", true},
         {kMender, {"-y", dir / "src.000", dir / "no/such/folder"}, dir / "no/such/folder/src.bin"},
         {kMender, {"-y", "-d", dir / "src.000", dir / "joined"}, dir / "src.002", "「src.002」が壊れています"},
+        {kMender, {"-y", dir / "red.000", dir / "joined"}, dir / "red.000", badName},
+        {kMender, {"-y", dir / "tab.000", dir / "joined"}, dir / "tab.000", badName},
+        {kMender, {"-y", dir / "short.000", dir / "joined"}, dir / "short.000", "連結情報ﾌｧｲﾙの行が足りません"},
+        {kMender, {"-y", dir / "long.000", dir / "joined"}, dir / ("joined/" + std::string(300, 'x') + ".bin")},
     };
     for (const Case& c : cases) {
         const std::string name = fs::path(c.program).filename().string();
@@ -329,7 +375,12 @@ TEST(CliEndToEnd, FailureLinesNameTheProgramAndTheFile)
             EXPECT_NE(line.find(c.reason), std::string::npos) << line;
         }
         EXPECT_EQ(failureLines, 1) << err;
+        EXPECT_EQ(err.find('\x1b'), std::string::npos) << "no escape sequence reaches the terminal";
+        if (c.beforeAnyQuestion) {
+            EXPECT_EQ(err.find("[OK/Cancel]"), std::string::npos) << err;
+        }
     }
+    EXPECT_FALSE(fs::exists(dir / "joined/a\tb.bin"));
     EXPECT_EQ(ReadBytes(dir / "out/src.000"), "old");
     EXPECT_FALSE(fs::exists(dir / "src.001")) << "joined and checked, so deleted";
     EXPECT_TRUE(fs::exists(dir / "src.002") && fs::exists(dir / "src.003") && fs::exists(dir / "src.sha256"));

@@ -117,6 +117,30 @@ TEST(Destination, ASecondRunOnTheSameOutputOrSetStopsBeforeItChangesAnything)
     EXPECT_TRUE(NamesIn(dir / "set").empty());
 }
 
+TEST(Destination, ASecondJoinOfANumberedSetStopsBeforeItChangesAnything)
+{
+    TempFolder dir;
+    fs::create_directories(dir / "in");
+    WriteBytes(dir / "in/x.bin.001", PatternBytes(5'000, 1));
+    WriteBytes(dir / "in/x.bin.002", PatternBytes(5'000, 2));
+    // The first join holds the set while it asks about an old rebuilt file.
+    fs::create_directories(dir / "out1");
+    WriteBytes(dir / "out1/x.bin", "old");
+    ChildProcess first(kMender, {"-d", dir / "in/x.bin.001", dir / "out1"});
+    ASSERT_TRUE(first.WaitFor("[OK/Cancel] ")) << first.Err();
+    first.Send("ok");
+    ASSERT_TRUE(first.WaitFor("上書きしますか")) << first.Err();
+
+    const Outcome o = RunCli(kMender, {"-y", "-d", dir / "in/x.bin.001", dir / "out2"});
+    EXPECT_EQ(o.status, 2);
+    EXPECT_TRUE(Contains(o.err, kInUse)) << o.err;
+    EXPECT_EQ(NamesIn(dir / "in"), (std::vector<std::string>{"x.bin.001", "x.bin.002"}));
+
+    first.Send("y");
+    EXPECT_EQ(first.Wait(), 0) << first.Err();
+    EXPECT_EQ(ReadBytes(dir / "out1/x.bin"), PatternBytes(5'000, 1) + PatternBytes(5'000, 2));
+}
+
 TEST(Destination, DeleteAsYouGoDeletesOnlyTheSetGiven)
 {
     TempFolder dir;

@@ -113,8 +113,28 @@ TEST(TerminalQuestions, AFailureWithoutAFileIsStillOneLine)
     TerminalProgress progress(console.out, false);
     TerminalUi ui(console.in, console.out, progress, {"mender-cli"});
     ui.ShowFailure("ﾌｧｲﾙ連結失敗", IoStatus::Failure("two\r\nlines"));
-    EXPECT_EQ(console.Output(), "mender-cli: ﾌｧｲﾙ連結失敗: two  lines\n");
+    EXPECT_EQ(console.Output(), "mender-cli: ﾌｧｲﾙ連結失敗: two\\r\\nlines\n");
     EXPECT_TRUE(ui.Failed());
+}
+
+// What a file name or a file's line holds never acts on the terminal; only a
+// message's own CR LF breaks its line.
+TEST(TerminalQuestions, ControlCharactersAreShownEscaped)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"\x1b[31mRED\x1b[0m\a", "\\x1b[31mRED\\x1b[0m\\x07"},
+        {"a\tb\nc\rd\x7f", "a\\tb\\nc\\rd\\x7f"},
+        {"\xc2\x9b" "2J 動画 café", "\\u009b2J 動画 café"},
+        {"", ""},
+    };
+    for (const auto& [text, shown] : cases) EXPECT_EQ(PrintableText(text), shown) << shown;
+
+    Console console("");
+    TerminalProgress progress(console.out, false);
+    TerminalUi ui(console.in, console.out, progress, {"mender-cli"});
+    EXPECT_EQ(ui.MessageBox("「\x1b]0;x\a」\r\nnext", MsgButtons::OkCancel, MsgIcon::Warning), MsgAnswer::Cancel);
+    ui.DiskFoundAt("/media/u/\x1b[2J/");
+    EXPECT_EQ(console.Output(), "「\\x1b]0;x\\x07」\nnext [OK/Cancel] \ndisk found at /media/u/\\x1b[2J/\n");
 }
 
 // Which questions -y and --force answer by themselves; every other one is
