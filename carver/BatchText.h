@@ -19,6 +19,9 @@ struct JoinBatchText {
 };
 
 // The lines of the batch file that joins pieceCount pieces of sourceName.
+// A copy line that would pass the shell's 8,191 characters is cut into a
+// first line with as many pieces as fit and lines that append the next pieces
+// to the rebuilt file, each followed by "if errorlevel 1 exit /b 1".
 // Fails for a name that no line of a script can carry safely: a control
 // character (a line break in it would start a command of its own) or a
 // double quote (it would end the quotes around the name early). No Windows

@@ -12,7 +12,8 @@ std::string DiskSpaceQuestion()
            "処理を中止する「キャンセル」";
 }
 
-int EnsureDiskSpace(SplitterWindow& window, UiServices& ui, DiskFolder& destination, double splitSize)
+int EnsureDiskSpace(SplitterWindow& window, UiServices& ui, DiskFolder& destination, double splitSize,
+                    const std::string& sourcePath)
 {
     Drives& drives = *Platform().drives;
     for (;;) {
@@ -23,13 +24,16 @@ int EnsureDiskSpace(SplitterWindow& window, UiServices& ui, DiskFolder& destinat
         const double free = root.empty() ? 0 : FreeBytesForPiece(root);
         if (free > 0 && free >= splitSize) return kDiskSpaceOk;
 
+        ui.DiskRoomShort(free, splitSize);
         switch (ui.MessageBox(DiskSpaceQuestion(), MsgButtons::YesNoCancel, MsgIcon::Warning, kDiskSpaceCaption)) {
         case MsgAnswer::Cancel:
             return kDiskSpaceCancelled;
         case MsgAnswer::No:
+            // Only a disk that comes out of its drive is formatted: on a fixed
+            // drive No would aim the formatter at a system or data partition.
             // The drive to format is the one the folder box names now, which
             // may differ from the folder this run writes to.
-            if (!drives.FormatDrive(window.ToFolderText()))
+            if (!destination.Removable() || !drives.FormatDrive(window.ToFolderText(), sourcePath))
                 ui.MessageBox(kFormatUnavailable, MsgButtons::Ok, MsgIcon::Warning, kDiskSpaceCaption);
             break;
         default:  // Yes: a fresh disk is in; measure it

@@ -21,8 +21,11 @@ inline constexpr const char* kFormatUnavailable = "ﾃﾞｨｽｸの初期化�
 // Returns kDiskSpaceOk once the destination's drive has at least splitSize
 // bytes free, kDiskSpaceCancelled when the user chose Cancel. Yes measures
 // again (on a removable drive: the disk in it now); No formats the drive of
-// the folder box's text, then measures again.
-int EnsureDiskSpace(SplitterWindow& window, UiServices& ui, DiskFolder& destination, double splitSize);
+// the folder box's text, then measures again. Only a removable drive is
+// formatted, and never one that holds the system or sourcePath; for any
+// other No tells the user that formatting is not available.
+int EnsureDiskSpace(SplitterWindow& window, UiServices& ui, DiskFolder& destination, double splitSize,
+                    const std::string& sourcePath = {});
 // The same for a folder on a fixed drive.
 int EnsureDiskSpace(SplitterWindow& window, UiServices& ui, const std::string& destinationFolder,
                     double splitSize);

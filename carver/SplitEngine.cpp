@@ -211,7 +211,7 @@ IoStatus SplitRun::CheckBeforeWriting()
 Ending SplitRun::FullPiece(int64_t k)
 {
     if (Ending end = AskForDisk(k)) return end;
-    if (EnsureDiskSpace(window_, ui_, *disk_, splitSize_ + Room()) != kDiskSpaceOk) return GaveUpBeforePiece();
+    if (EnsureDiskSpace(window_, ui_, *disk_, splitSize_ + Room(), source_) != kDiskSpaceOk) return GaveUpBeforePiece();
     UseFolderOnDisk();
     if (Ending end = ClaimDisk(k)) return end;
     if (k == 1) {
@@ -235,7 +235,7 @@ Ending SplitRun::FinalPiece(int64_t k)
     const std::string& folder = disk_->Locate();
     figure.DiskTotalSize(folder.empty() ? 0 : FreeBytesForPiece(folder));
     if (figure.DiskTotalSize() < static_cast<double>(remaining_) + Room() &&
-        EnsureDiskSpace(window_, ui_, *disk_, splitSize_ + Room()) != kDiskSpaceOk)
+        EnsureDiskSpace(window_, ui_, *disk_, splitSize_ + Room(), source_) != kDiskSpaceOk)
         return GaveUpAtDiskCheck();
     UseFolderOnDisk();
     if (Ending end = ClaimDisk(k)) return end;
@@ -301,7 +301,10 @@ Ending SplitRun::ClaimDisk(int64_t k)
     const std::vector<std::string> files = FilesOnDisk(k);
     for (const std::string& path : files)
         if (IsNonRegularEntry(path)) return Failed(IoStatus::Failure(kNotRegularFile).About(path));
-    const auto existing = std::find_if(files.begin(), files.end(), [](const std::string& p) { return FileExists(p); });
+    // A file this run wrote (the same disk put in again) is the run's own.
+    const auto existing = std::find_if(files.begin(), files.end(), [this](const std::string& p) {
+        return FileExists(p) && !disk_->WrittenByThisRun(p);
+    });
     if (existing != files.end() &&
         ui_.MessageBox(OverwriteQuestion(FileNameOf(*existing)), MsgButtons::YesNo, MsgIcon::Warning) != MsgAnswer::Yes)
         return Refused();
@@ -383,7 +386,7 @@ Ending SplitRun::DiskCheck()
     ui_.Yield();
     while (!DestinationDiskPresent(drives_, disk_->Locate(), disk_->Root())) {
         if (Ask(kDiskRemoved) == MsgAnswer::Cancel) return GaveUpAtDiskCheck();
-        if (EnsureDiskSpace(window_, ui_, *disk_, splitSize_) != kDiskSpaceOk) return GaveUpAtDiskCheck();
+        if (EnsureDiskSpace(window_, ui_, *disk_, splitSize_, source_) != kDiskSpaceOk) return GaveUpAtDiskCheck();
     }
     return kGoOn;
 }

@@ -268,13 +268,19 @@ void frmCarver::ConnectHandlers()
 bool frmCarver::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
+    case QEvent::KeyRelease:
+        heldEscape_.IsNewPress(event);  // a release is part of a held Esc too
+        break;
     case QEvent::KeyPress: {
         if (ClickFocusedButtonOnEnter(watched, event)) return true;
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Escape) {
-            // Esc held down to stop a split repeats; only the press counts,
+            // Esc held down to stop a split repeats; only a new press counts,
             // so the repeats do not close the program once the split stopped.
-            if (!key->isAutoRepeat()) Form_KeyDown(kEscapeKeyCode);
+            if (heldEscape_.IsNewPress(event)) {
+                if (isSplitting_) heldEscape_.StoppedARun();
+                Form_KeyDown(kEscapeKeyCode);
+            }
             return true;
         }
         if (watched == txtNini && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
@@ -452,8 +458,10 @@ void frmCarver::cmdOk_Click()
     cmdOk->setEnabled(true);
     cmdCancel->setText(QString::fromUtf8(kCloseCaption));
     // Disabling OK moved the focus on to Close; an Enter or Space meant for
-    // OK must not close the program.
-    if (okHadFocus && cmdCancel->hasFocus()) cmdOk->setFocus();
+    // OK must not close the program. Asked of the window, not of the button:
+    // after a message box the window may not be active again yet, and then
+    // no button has the focus.
+    if (okHadFocus && (focusWidget() == cmdCancel || focusWidget() == nullptr)) cmdOk->setFocus();
 
     if (chkAfterOpen->isChecked()) OpenFolderWindow(TrimSpaces(ToFolderText()), *shell_);
 }

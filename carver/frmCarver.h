@@ -12,6 +12,7 @@
 #include <string>
 
 #include "CarverForm.h"
+#include "HeldEscape.h"
 #include "SplitterWindow.h"
 
 class FileDialog;
@@ -127,4 +128,5 @@ private:
     FolderBrowser* folderBrowser_ = nullptr;
 
     bool isSplitting_ = false;
+    HeldEscape heldEscape_;
 };

@@ -1,5 +1,7 @@
 #include "DiskFolder.h"
 
+#include <algorithm>
+#include <sys/stat.h>
 #include <utility>
 
 #include "Paths.h"
@@ -11,6 +13,13 @@ std::string ParentOf(const std::string& mountPoint)
 {
     const size_t slash = mountPoint.rfind('/');
     return slash == std::string::npos || slash == 0 ? "/" : mountPoint.substr(0, slash);
+}
+
+// Whether the mount point lies below the other one.
+bool IsBelow(const std::string& mountPoint, const std::string& top)
+{
+    if (top == "/") return mountPoint.size() > 1 && mountPoint[0] == '/';
+    return mountPoint.size() > top.size() && mountPoint.rfind(top, 0) == 0 && mountPoint[top.size()] == '/';
 }
 
 }  // namespace
@@ -36,6 +45,15 @@ const std::string& DiskFolder::Locate()
 {
     if (!removable_) return current_;
     const std::vector<MountedVolume> mounts = drives_.Mounts();
+    // A volume newly mounted at the folder's own path, or at a folder on the
+    // way to it (the folder did not exist yet when the run started): that
+    // volume is the disk, and the folder keeps its own text on it.
+    if (const VolumePlace now = drives_.PlaceOf(folder_); IsBelow(now.mountPoint, place_.mountPoint)) {
+        const auto fresh = std::find_if(mounts.begin(), mounts.end(), [&](const MountedVolume& m) {
+            return m.mountPoint == now.mountPoint && !known_.contains({m.id, m.mountPoint});
+        });
+        if (fresh != mounts.end()) place_ = now, startMountPoint_ = now.mountPoint;
+    }
     volume_ = {};
     for (const MountedVolume& m : mounts)
         if (m.mountPoint == place_.mountPoint) volume_ = m;  // the last one is stacked over the others
@@ -68,6 +86,19 @@ const std::string& DiskFolder::Locate()
     }
     lastFound_ = found;
     return current_;
+}
+
+void DiskFolder::Written(const std::string& path)
+{
+    written_.push_back(path);
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0) ownFiles_.insert({st.st_dev, st.st_ino});
+}
+
+bool DiskFolder::WrittenByThisRun(const std::string& path) const
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && ownFiles_.contains({st.st_dev, st.st_ino});
 }
 
 std::string DiskFolder::Root()

@@ -6,6 +6,7 @@
 // question for the next disk, the disk in the drive is the volume mounted at
 // the same mount point, or else the one volume newly mounted beside it, in the
 // same parent folder, with the same path inside it.
+#include <cstdint>
 #include <set>
 #include <string>
 #include <utility>
@@ -33,7 +34,10 @@ public:
     std::string Root();
 
     // A file the run wrote on the present disk, in the folder found there.
-    void Written(const std::string& path) { written_.push_back(path); }
+    void Written(const std::string& path);
+    // Whether the file at path is one this run wrote (by file identity: the
+    // same path on another disk is another file).
+    bool WrittenByThisRun(const std::string& path) const;
     // Makes everything written on the present disk reach the device: each file
     // written since the last Flush, then the folder. Fails only when something
     // written cannot be synced. Nothing to do on a fixed drive.
@@ -59,5 +63,6 @@ private:
     // kernel gives the number of an unmounted volume to the next mount).
     std::set<std::pair<int, std::string>> known_;
     std::vector<std::string> written_;
+    std::set<std::pair<uint64_t, uint64_t>> ownFiles_;  // device and inode of every file written
     bool announce_ = false;  // the next disk found is reported to the user
 };

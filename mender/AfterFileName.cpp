@@ -1,25 +1,29 @@
 #include "SplitSet.h"
 #include "BoxText.h"
+#include "JoinSteps.h"
+#include "NumberedSet.h"
 #include "Paths.h"
 #include "modMender.h"
 
 namespace modMender {
 
+// Shows the name the join will write, found as the join finds it.
 void LoadAfterFileName(JoinerWindow& window)
 {
     const std::string path = TrimSpaces(window.KetugoFileNameText());
     if (path.empty()) return;
     // The first piece of a numbered set without a join-info file (archive
     // volumes x.7z.001): the rebuilt file is the piece's name without ".001".
-    static const std::string kFirstPiece = ".001";
-    if (path.ends_with(kFirstPiece)) {
-        window.SetAfterFileNameText(FileNameOf(path.substr(0, path.size() - kFirstPiece.size())));
+    if (const auto numbered = NumberedSetOf(path)) {
+        window.SetAfterFileNameText(numbered->names.sourceName);
         return;
     }
-    // A file that cannot be read, or has no line 2, shows no name rather than
-    // the name of a file chosen before.
+    // A piece of a set with its join-info file beside it leads to that file.
+    // A file that cannot be read, has no line 2 or a line 2 the join refuses
+    // shows no name rather than the name of a file chosen before.
     JoinInfo info;
-    window.SetAfterFileNameText(ReadJoinInfo(path, info) ? info.sourceName : std::string());
+    const bool named = ReadJoinInfo(JoinInfoFileFor(path), info) && IsPlainFileName(info.sourceName);
+    window.SetAfterFileNameText(named ? info.sourceName : std::string());
 }
 
 }  // namespace modMender

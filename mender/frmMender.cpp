@@ -219,9 +219,11 @@ void frmMender::cmdOk_Click()
     IsJoining = false;
     cmdOk->setEnabled(true);
     cmdCancel->setText(QStringLiteral("閉じる(&C)"));
-    // Disabling OK moved the focus on to Close; a Space meant for OK must not
-    // close the program.
-    if (okHadFocus && cmdCancel->hasFocus()) cmdOk->setFocus();
+    // Disabling OK moved the focus on to Close; an Enter or Space meant for
+    // OK must not close the program. Asked of the window, not of the button:
+    // after a message box the window may not be active again yet, and then
+    // no button has the focus.
+    if (okHadFocus && (focusWidget() == cmdCancel || focusWidget() == nullptr)) cmdOk->setFocus();
 
     // However the join ended; the folder as typed, which the file manager
     // takes with or without its trailing separator.
@@ -286,7 +288,7 @@ void frmMender::txtFromFolder_GotFocus()
 bool frmMender::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if (type != QEvent::KeyPress && type != QEvent::FocusIn) return false;
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::FocusIn) return false;
     if (!watched->isWidgetType()) return false;
 
     if (type == QEvent::FocusIn) {
@@ -297,11 +299,18 @@ bool frmMender::eventFilter(QObject* watched, QEvent* event)
 
     // Keys of this window only, not of the message boxes and dialogs over it.
     if (static_cast<QWidget*>(watched)->window() != this) return false;
-    if (ClickFocusedButtonOnEnter(watched, event)) return true;
     const auto* key = static_cast<QKeyEvent*>(event);
-    // A held-down Esc repeats; only the press itself counts, so holding it to
-    // stop a join does not also close the program once the join has stopped.
-    if (key->key() == Qt::Key_Escape && key->isAutoRepeat()) return true;
+    if (type == QEvent::KeyRelease) {
+        heldEscape_.IsNewPress(event);  // a release is part of a held Esc too
+        return false;
+    }
+    if (ClickFocusedButtonOnEnter(watched, event)) return true;
+    // A held-down Esc repeats; only a new press counts, so holding it to stop
+    // a join does not also close the program once the join has stopped.
+    if (key->key() == Qt::Key_Escape) {
+        if (!heldEscape_.IsNewPress(event)) return true;
+        if (IsJoining) heldEscape_.StoppedARun();
+    }
     const int keyCode = key->key() == Qt::Key_Escape ? kEscapeKeyCode : key->key();
     return Form_KeyDown(keyCode, key->modifiers());
 }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "HeldEscape.h"
 #include "JoinerWindow.h"
 
 class Drives;
@@ -95,4 +96,5 @@ private:
     QPushButton* cmdCancel = nullptr;
     QtProgressBox* picStatus = nullptr;
     TwoPanelStatusBar* sbrStatus = nullptr;
+    HeldEscape heldEscape_;
 };

@@ -52,8 +52,10 @@ public:
     // Whether the drive's root can be listed, i.e. a readable disk is in it.
     virtual bool CanListRoot(const std::string& path) = 0;
     // Offers to format the drive that holds the path and returns when that is
-    // over; false when formatting is not available here.
-    virtual bool FormatDrive(const std::string& path) = 0;
+    // over; false when formatting is not available here, and for a device the
+    // system runs from (/, /boot, /usr, /var, /home, a swap area) or that
+    // holds sparedPath (the file being split).
+    virtual bool FormatDrive(const std::string& path, const std::string& sparedPath) = 0;
     // Every mount now, in the order of the mount table.
     virtual std::vector<MountedVolume> Mounts() = 0;
     // The place of a path. A path that does not exist lies where its nearest

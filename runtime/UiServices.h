@@ -39,4 +39,7 @@ public:
     virtual void DiskCanBeRemoved(const std::string& /*device*/) {}
     // The folder on the disk that the last disk question was answered with.
     virtual void DiskFoundAt(const std::string& /*folder*/) {}
+    // Before the disk-space question: the bytes free on the disk and the bytes
+    // the piece needs (the question itself says neither).
+    virtual void DiskRoomShort(double /*freeBytes*/, double /*neededBytes*/) {}
 };

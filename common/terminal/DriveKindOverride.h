@@ -17,7 +17,10 @@ public:
     DiskFreeSpaceEx QueryFreeSpaceEx(const std::string& path) override { return system_.QueryFreeSpaceEx(path); }
     DiskClusterCounts QueryClusterCounts(const std::string& path) override { return system_.QueryClusterCounts(path); }
     bool CanListRoot(const std::string& path) override { return system_.CanListRoot(path); }
-    bool FormatDrive(const std::string& path) override { return system_.FormatDrive(path); }
+    bool FormatDrive(const std::string& path, const std::string& sparedPath) override
+    {
+        return system_.FormatDrive(path, sparedPath);
+    }
     std::vector<MountedVolume> Mounts() override { return system_.Mounts(); }
     VolumePlace PlaceOf(const std::string& path) override { return system_.PlaceOf(path); }
 

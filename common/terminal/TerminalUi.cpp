@@ -265,6 +265,13 @@ void TerminalUi::DiskFoundAt(const std::string& folder)
     std::fflush(out_);
 }
 
+void TerminalUi::DiskRoomShort(double freeBytes, double neededBytes)
+{
+    progress_.Hide();
+    std::fprintf(out_, "free on the disk: %.0f bytes; the piece needs %.0f bytes\n", freeBytes, neededBytes);
+    std::fflush(out_);
+}
+
 void TerminalUi::Beep()
 {
     std::fputc('\a', out_);

@@ -68,9 +68,11 @@ public:
     void ShowFailure(const std::string& firstLine, const IoStatus& cause) override;
     void Yield() override;
     void Beep() override;
-    // A line each: how to unmount the disk, where the next one was found.
+    // A line each: how to unmount the disk, where the next one was found, the
+    // room on a disk that is short of it.
     void DiskCanBeRemoved(const std::string& device) override;
     void DiskFoundAt(const std::string& folder) override;
+    void DiskRoomShort(double freeBytes, double neededBytes) override;
 
     // Called from Yield when Ctrl-C was pressed (the program sets its engine's
     // CancelRequested there).

@@ -173,7 +173,7 @@ std::string FindProgram(const std::string& name)
 class LinuxDrives final : public Drives {
 public:
     explicit LinuxDrives(const DriveSources& sources)
-        : mountInfo_(sources.mountInfo), sysfs_(sources.sysfs), deviceTree_(RealPath(sources.sysfs + "/devices"))
+        : mountInfo_(sources.mountInfo), swaps_(sources.swaps), sysfs_(sources.sysfs), deviceTree_(RealPath(sources.sysfs + "/devices"))
     {
         for (const std::string& folder : sources.mediaFolders) {
             const std::string real = RealPath(folder);
@@ -184,6 +184,7 @@ public:
     bool IsRemovable(const std::string& path) override
     {
         const auto table = ReadMountTable(mountInfo_);
+        if (table.empty()) return false;  // no mount table: a fixed drive
         const ExistingPart part = SplitAtExisting(path);
         if (!UnmountedVolumeOf(part, table).empty()) return true;
         const MountEntry* m = MountHolding(table, part.existing);
@@ -193,8 +194,11 @@ public:
     std::string DriveRootOf(const std::string& path) override
     {
         const auto table = ReadMountTable(mountInfo_);
-        const MountEntry* m = MountHolding(table, RealPath(path));
-        return m ? m->mountPoint : std::string();
+        const std::string real = RealPath(path);
+        const MountEntry* m = MountHolding(table, real);
+        // Without a mount table (no /proc, a chroot whose root is no mount
+        // point) the folder itself stands for its drive: statvfs measures it.
+        return m ? m->mountPoint : real;
     }
 
     DiskFreeSpaceEx QueryFreeSpaceEx(const std::string& path) override
@@ -236,12 +240,13 @@ public:
         return readable;
     }
 
-    bool FormatDrive(const std::string& path) override
+    bool FormatDrive(const std::string& path, const std::string& sparedPath) override
     {
         const auto table = ReadMountTable(mountInfo_);
         const MountEntry* m = MountHolding(table, RealPath(path));
         const std::string utility = FindProgram("gnome-disks");
         if (utility.empty() || !m || m->device.rfind("/dev/", 0) != 0) return false;
+        if (MustBeSpared(table, m->device, sparedPath)) return false;
         const pid_t pid = ::fork();
         if (pid < 0) return false;
         if (pid == 0) {
@@ -279,6 +284,52 @@ public:
     }
 
 private:
+    // Whether formatting the device would destroy the system or the file in
+    // hand: it holds, or is built on the same disk as, what is mounted at /,
+    // /boot, /usr, /var or /home, a swap area, or the spared path.
+    bool MustBeSpared(const std::vector<MountEntry>& table, const std::string& device, const std::string& spared) const
+    {
+        std::vector<std::string> kept;
+        for (const char* folder : {"/", "/boot", "/usr", "/var", "/home"})
+            if (const MountEntry* m = MountHolding(table, RealPath(folder))) kept.push_back(m->device);
+        if (const MountEntry* m = spared.empty() ? nullptr : MountHolding(table, RealPath(spared)))
+            kept.push_back(m->device);
+        std::ifstream swaps(swaps_);
+        std::string line;
+        std::getline(swaps, line);  // the heading
+        while (std::getline(swaps, line)) kept.push_back(Unescape(line.substr(0, line.find_first_of(" \t"))));
+        const std::vector<std::string> target = DevicesUnder(device);
+        for (const std::string& other : kept) {
+            if (other == device) return true;
+            for (const std::string& a : DevicesUnder(other))
+                for (const std::string& b : target)
+                    if (IsUnder(a, b) || IsUnder(b, a)) return true;
+        }
+        return false;
+    }
+
+    // The sysfs folders of a block device and of every device it is built on
+    // (a partition lies below its disk's folder).
+    std::vector<std::string> DevicesUnder(const std::string& device) const
+    {
+        std::vector<std::string> folders;
+        const std::string real = RealPath(device);
+        if (device.rfind("/dev/", 0) != 0 || real.empty()) return folders;
+        std::vector<std::string> pending{sysfs_ + "/class/block/" + LastNameOf(real)};
+        while (!pending.empty() && folders.size() < 64) {
+            const std::string folder = RealPath(pending.back());
+            pending.pop_back();
+            if (folder.empty()) continue;
+            folders.push_back(folder);
+            if (DIR* slaves = ::opendir((folder + "/slaves").c_str())) {
+                while (const dirent* e = ::readdir(slaves))
+                    if (e->d_name[0] != '.') pending.push_back(folder + "/slaves/" + e->d_name);
+                ::closedir(slaves);
+            }
+        }
+        return folders;
+    }
+
     bool DeviceRemovable(const MountEntry& m) const
     {
         if (m.major != 0)
@@ -336,6 +387,7 @@ private:
     }
 
     const std::string mountInfo_;
+    const std::string swaps_;
     const std::string sysfs_;
     const std::string deviceTree_;  // the canonical sysfs devices folder
     std::vector<std::string> mediaFolders_;

@@ -13,6 +13,8 @@ struct DriveSources {
     std::string sysfs = "/sys";
     // /media/USER and /run/media/USER of the user running the program.
     std::vector<std::string> mediaFolders;
+    // The swap areas in use: never formatted.
+    std::string swaps = "/proc/swaps";
 };
 
 // The sources of this machine.

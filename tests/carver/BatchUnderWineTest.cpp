@@ -36,10 +36,12 @@ bool JapaneseLocaleInstalled()
     return true;
 }
 
-// Runs "wine cmd /c BATCH" in the folder; true when it ran to its end. The
-// shell runs on a terminal of its own, so that it has a console as on
-// Windows, where chcp sets the code page the batch file is read in.
-bool RunBatch(const std::string& wine, const std::string& folder, const std::string& batch)
+// Runs "wine cmd /c BATCH" in the folder; true when it ran to its end (with
+// the shell's exit status and what it printed where asked for). The shell
+// runs on a terminal of its own, so that it has a console as on Windows,
+// where chcp sets the code page the batch file is read in.
+bool RunBatch(const std::string& wine, const std::string& folder, const std::string& batch, int* exitStatus = nullptr,
+              std::string* printed = nullptr)
 {
     const std::string prefix = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") +
                                "/carver-wine-prefix-" + std::to_string(::getuid());
@@ -57,20 +59,24 @@ bool RunBatch(const std::string& wine, const std::string& folder, const std::str
                  static_cast<char*>(nullptr));
         ::_exit(127);
     }
-    // What the shell prints is not looked at, but it is read, so that the
-    // shell never waits for room on its terminal. Wine's server outlives the
-    // shell and keeps the terminal open: the end is the shell's exit.
+    // What the shell prints is read, so that the shell never waits for room
+    // on its terminal. Wine's server outlives the shell and keeps the
+    // terminal open: the end is the shell's exit.
     char sink[4096];
     int status = 0;
     for (;;) {
         pollfd output{terminal, POLLIN, 0};
-        if (::poll(&output, 1, 20) > 0 && (output.revents & POLLIN) && ::read(terminal, sink, sizeof sink) > 0)
+        ssize_t n = 0;
+        if (::poll(&output, 1, 20) > 0 && (output.revents & POLLIN) && (n = ::read(terminal, sink, sizeof sink)) > 0) {
+            if (printed) printed->append(sink, static_cast<size_t>(n));
             continue;
+        }
         const pid_t ended = ::waitpid(pid, &status, WNOHANG);
         if (ended == pid || (ended < 0 && errno != EINTR)) break;
         if (output.revents & POLLHUP) ::usleep(20000);
     }
     ::close(terminal);
+    if (exitStatus) *exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return WIFEXITED(status) && WEXITSTATUS(status) != 124 && WEXITSTATUS(status) != 127;
 }
 
@@ -146,6 +152,37 @@ TEST_F(BatchUnderWine, ANameWindowsCannotHoldRunsNoCommandOfItsOwn)
     for (const std::string name : {"a&del *.*&.avi", "a|del canary.txt|.avi"}) {
         const std::string result = SplitAndJoin(name);
         EXPECT_TRUE(result == content || result == "(not rebuilt)") << name << ": " << result.substr(0, 40);
+    }
+}
+
+// A set whose one copy line would pass the shell's 8,191 characters (301
+// pieces of a long name, 10,535 characters) joins line by line; without the
+// first line's pieces the copy fails and the script ends there, with a
+// non-zero exit and without its finished line.
+TEST_F(BatchUnderWine, LongSetsJoinAndAFailedCopyEndsTheScript)
+{
+    const std::string name = "abcdefghijklmnopqrstuvwxyz0123.bin";
+    for (const int pieces : {301, 1000}) {
+        MakeSource(4096 * static_cast<size_t>(pieces - 1) + 100, name);
+        const TempFolder set;
+        ASSERT_TRUE(modCarver::SplitFile(window, ui, source, set.Path(), 4096));
+        ASSERT_TRUE(FileExists(set / ("abcdefghijklmnopqrstuvwxyz0123." + PieceNumberText(pieces)))) << pieces;
+        WriteBytes(set / "run-set.bat", ReadBytes(set / "abcdefghijklmnopqrstuvwxyz0123.bat"));
+        int status = -1;
+        std::string printed;
+        ASSERT_TRUE(RunBatch(wine, set.Path(), "run-set.bat", &status, &printed)) << pieces;
+        EXPECT_EQ(status, 0) << printed;
+        EXPECT_NE(printed.find("連結終了しました"), std::string::npos) << printed;
+        EXPECT_EQ(ReadBytes(set / name), content) << pieces;
+
+        ASSERT_TRUE(DeleteFile(set / name).ok());
+        for (int k = 1; k < pieces; ++k)
+            ASSERT_TRUE(DeleteFile(set / ("abcdefghijklmnopqrstuvwxyz0123." + PieceNumberText(k))).ok());
+        printed.clear();
+        ASSERT_TRUE(RunBatch(wine, set.Path(), "run-set.bat", &status, &printed)) << pieces;
+        EXPECT_NE(status, 0) << printed;
+        EXPECT_EQ(printed.find("連結終了しました"), std::string::npos) << printed;
+        EXPECT_FALSE(FileExists(set / name)) << "the lines after the failed copy did not run";
     }
 }
 

@@ -67,7 +67,7 @@ TEST_F(DiskPrompt, AnUnreadableDriveAsksLikeAFullOne)
     EXPECT_EQ(ui.questions.size(), 2u);
 }
 
-TEST_F(DiskPrompt, NoFormatsTheDriveOfTheFolderBoxThenMeasuresAgain)
+TEST_F(DiskPrompt, NoFormatsTheRemovableDriveOfTheFolderBoxThenMeasuresAgain)
 {
     platform.SetFree(1000);
     window.toFolderText = "/media/floppy/out";
@@ -75,23 +75,33 @@ TEST_F(DiskPrompt, NoFormatsTheDriveOfTheFolderBoxThenMeasuresAgain)
         if (!platform.drives.formatted.empty()) platform.drives.freeSpace = {true, 1457664, 1457664, 1457664};
     };
     ui.Answer({MsgAnswer::No});
-    EXPECT_EQ(EnsureDiskSpace(window, ui, dir.Path(), kFloppyPreset), 0)
+    DiskFolder floppy(platform.drives, ui, dir.Path(), true);
+    EXPECT_EQ(EnsureDiskSpace(window, ui, floppy, kFloppyPreset, "/home/u/movie.avi"), 0)
         << "a freshly formatted disk with room lets the split go on without a further question";
     EXPECT_EQ(ui.questions.size(), 1u);
     EXPECT_EQ(platform.drives.formatted, (std::vector<std::string>{"/media/floppy/out"}))
         << "the folder box names the drive, not the folder of the run";
+    EXPECT_EQ(platform.drives.spared, (std::vector<std::string>{"/home/u/movie.avi"})) << "the source's drive is spared";
 }
 
-TEST_F(DiskPrompt, WithoutADiskUtilityTheUserIsToldAndAskedAgain)
+// A fixed drive is never formatted, and a removable one only where the desktop
+// has a utility for it (and the device holds neither the system nor the source).
+TEST_F(DiskPrompt, WhereNothingMayBeFormattedTheUserIsToldAndAskedAgain)
 {
-    platform.SetFree(1000);
-    platform.drives.formatAvailable = false;
-    ui.Answer({MsgAnswer::No, MsgAnswer::Ok, MsgAnswer::Cancel});
-    EXPECT_EQ(EnsureDiskSpace(window, ui, dir.Path(), kFloppyPreset), 9);
-    ASSERT_EQ(ui.questions.size(), 3u);
-    EXPECT_EQ(ui.questions[1].text, "ﾃﾞｨｽｸの初期化はこの環境では行えません");
-    EXPECT_EQ(ui.questions[1].buttons, MsgButtons::Ok);
-    EXPECT_EQ(ui.questions[2].text, modCarver::DiskSpaceQuestion());
+    for (const bool removable : {false, true}) {
+        FakeUiServices asked;
+        platform.SetFree(1000);
+        platform.drives.formatAvailable = false;
+        platform.drives.formatted.clear();
+        asked.Answer({MsgAnswer::No, MsgAnswer::Ok, MsgAnswer::Cancel});
+        DiskFolder disk(platform.drives, asked, dir.Path(), removable);
+        EXPECT_EQ(EnsureDiskSpace(window, asked, disk, kFloppyPreset), 9);
+        ASSERT_EQ(asked.questions.size(), 3u);
+        EXPECT_EQ(asked.questions[1].text, "ﾃﾞｨｽｸの初期化はこの環境では行えません");
+        EXPECT_EQ(asked.questions[1].buttons, MsgButtons::Ok);
+        EXPECT_EQ(asked.questions[2].text, modCarver::DiskSpaceQuestion());
+        EXPECT_EQ(platform.drives.formatted.size(), removable ? 1u : 0u) << "a fixed drive is not even offered";
+    }
 }
 
 TEST_F(DiskPrompt, TheFreeSpaceIsThatOfTheMountHoldingTheFolder)

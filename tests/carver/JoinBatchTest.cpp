@@ -8,6 +8,7 @@
 #include "FileTimeCopy.h"
 #include "JoinBatch.h"
 #include "Paths.h"
+#include "SplitSet.h"
 #include "TempFolder.h"
 
 using modCarver::WriteJoinBatch;
@@ -100,6 +101,53 @@ TEST_F(JoinBatch, ANameCp932CannotHoldSwitchesTheShellToUtf8)
         EXPECT_EQ(Write(name, 1), Lines({"@echo off", "chcp 65001 > nul", "echo 連結用バッチファイル",
                                          "echo " + name + "を復元します", "echo 連結中．．．",
                                          "copy /b " + base + ".001 " + name, "echo 連結終了しました"}));
+    }
+}
+
+// A set whose copy line would pass the shell's 8,191 characters joins line by
+// line: as many pieces as fit, then appending to the rebuilt file; each copy
+// is followed by a test of its error level. A set that fits is one line.
+TEST_F(JoinBatch, ALongSetIsCopiedInLinesTheShellCanRead)
+{
+    // A 22-letter base name: "copy /b " + N × 27 characters less one "+", then
+    // " " and the 26-character name: 8,188 characters for 302 pieces, 8,215 for 303.
+    const std::string name22 = "abcdefghijklmnopqrstuv.bin";
+    struct Case { std::string name; int32_t pieces; size_t copyLines; };
+    const Case cases[] = {{name22, 302, 1}, {name22, 303, 2},      {"movie.avi", 1000, 2},
+                          {"my movie.avi", 1500, 3}, {"café.avi", 1000, 2}, {"100%.avi", 1000, 2}};
+    for (const Case& c : cases) {
+        SplitSetNames set;
+        set.baseName = BaseNameOf(c.name);
+        const std::string bytes = Write(c.name, c.pieces);
+        const std::string text = Utf8ToCp932(c.name) ? DecodeTextLine(bytes) : bytes;
+        std::vector<std::string> copies;
+        size_t start = 0, checks = 0;
+        for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+            const std::string line = text.substr(start, end - start);
+            EXPECT_LE(std::count_if(line.begin(), line.end(), [](char ch) { return (ch & 0xC0) != 0x80; }), 8191)
+                << c.name;
+            if (line.rfind("copy /b ", 0) == 0) copies.push_back(line);
+            if (line == "if errorlevel 1 exit /b 1") ++checks;
+        }
+        ASSERT_EQ(copies.size(), c.copyLines) << c.name << " " << c.pieces;
+        EXPECT_EQ(checks, c.copyLines > 1 ? c.copyLines : 0u) << "a set that fits keeps its one line, as always";
+        // Every piece once, in order; every line after the first starts from the rebuilt file.
+        const std::string target = modCarver::CopyArgument(c.name);
+        int32_t next = 1;
+        for (size_t k = 0; k < copies.size(); ++k) {
+            std::string sources = copies[k].substr(8, copies[k].size() - 8 - target.size() - 1);
+            EXPECT_TRUE(copies[k].ends_with(" " + target)) << copies[k].substr(0, 60);
+            if (k > 0) {
+                ASSERT_EQ(sources.rfind(target + "+", 0), 0u) << sources.substr(0, 60);
+                sources.erase(0, target.size() + 1);
+            }
+            for (size_t from = 0; from <= sources.size(); ++next) {
+                const size_t plus = std::min(sources.find('+', from), sources.size());
+                EXPECT_EQ(sources.substr(from, plus - from), modCarver::CopyArgument(set.PieceFileName(next)));
+                from = plus + 1;
+            }
+        }
+        EXPECT_EQ(next, c.pieces + 1) << c.name;
     }
 }
 

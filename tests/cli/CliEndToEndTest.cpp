@@ -222,6 +222,15 @@ TEST(CliEndToEnd, RemovableSplitAndJoinDiskByDisk)
     EXPECT_EQ(mender.Wait(), 0) << mender.Err();
     EXPECT_EQ(ReadBytes(dir / "out/data.bin"), data);
     EXPECT_TRUE(Names(dir / "drive").empty());
+
+    // The same disk put in again for every piece: the files this run wrote on
+    // it (the manifest of disk 1) are its own, never asked about.
+    std::string err;
+    EXPECT_EQ(RunProgram(kCarver, {"-y", "--removable", "-s", "100KB", dir / "data.bin", dir / "drive"}, "", &err), 0)
+        << err;
+    EXPECT_EQ(err.find("上書きしますか"), std::string::npos) << err;
+    EXPECT_EQ(Names(dir / "drive"), (std::vector<std::string>{"data.000", "data.001", "data.002", "data.003",
+                                                              "data.sha256"}));
 }
 
 // Ctrl-C during a copy ends the split after the block in progress and leaves

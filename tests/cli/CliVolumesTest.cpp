@@ -29,6 +29,7 @@ public:
     ~Volumes()
     {
         for (const std::string& at : mounted_) ::umount2(at.c_str(), MNT_DETACH);
+        for (const std::string& loop : loops_) RunProgram("/sbin/losetup", {"-d", loop}, "");
     }
 
     // Why no volume can be mounted here; empty when one can.
@@ -36,7 +37,7 @@ public:
     {
         if (::geteuid() != 0) return "mounting volumes needs root";
         // Keep the test's mounts out of the rest of the machine where possible.
-        if (::unshare(CLONE_NEWNS) == 0) ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr);
+        if (::unshare(CLONE_NEWNS) == 0) private_ = ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
         if (Mount("probe").empty()) return std::string("mount -t tmpfs fails here: ") + std::strerror(errno);
         return Unmount("probe") ? std::string() : "a tmpfs cannot be unmounted here";
     }
@@ -55,6 +56,26 @@ public:
         return at + "/films/";
     }
 
+    // A small ext4 volume on a loop device (a block device the system does
+    // not run from), filled up to `room` bytes free; the device, or empty.
+    std::string MountFullLoopVolume(const std::string& name, uintmax_t room)
+    {
+        const std::string image = folder_ + name + ".img", at = folder_ + "media/" + name;
+        fs::create_directories(at);
+        std::string device;
+        if (RunProgram("/bin/sh", {"-c", "truncate -s 4M '" + image + "' && mkfs.ext4 -q -m 0 '" + image +
+                                             "' && losetup --find --show '" + image + "' >&2"},
+                       "", &device) != 0)
+            return {};
+        device = device.substr(0, device.find('\n'));
+        loops_.push_back(device);
+        if (::mount(device.c_str(), at.c_str(), "ext4", 0, nullptr) != 0) return {};
+        mounted_.insert(at);
+        const uintmax_t available = fs::space(at).available;
+        if (available > room) WriteBytes(at + "/filler", std::string(available - room, 'f'));
+        return device;
+    }
+
     // Shelves the volume's files as `disk` and unmounts it; false while a
     // program still holds something on it.
     bool Unmount(const std::string& name, const std::string& disk = {})
@@ -67,9 +88,14 @@ public:
         return true;
     }
 
+    // The test's mounts are seen by no other process.
+    bool Private() const { return private_; }
+
 private:
     const std::string folder_;
     std::set<std::string> mounted_;
+    std::vector<std::string> loops_;
+    bool private_ = false;
 };
 
 std::string DiskQuestion(int k)
@@ -123,5 +149,116 @@ TEST(CliVolumes, SplitAndJoinAcrossThreeVolumesEachMountedAtAPathOfItsOwn)
         ASSERT_TRUE(mender.WaitFor("disk found at " + folder + "\n")) << mender.Err();
     }
     EXPECT_EQ(mender.Wait(), 0) << mender.Err();
+    EXPECT_EQ(ReadBytes(dir / "out/data.bin"), data);
+}
+
+// A volume mounted at the destination's own path only when the first disk is
+// asked for: that volume is disk 1, and the split goes on disk by disk.
+TEST(CliVolumes, ADiskMountedAtTheDestinationAfterTheFirstQuestionIsDiskOne)
+{
+    TempFolder dir;
+    Volumes volumes(dir.Path());
+    if (const std::string reason = volumes.CannotMount(); !reason.empty()) GTEST_SKIP() << reason;
+    WriteBytes(dir / "data.bin", PatternBytes(250'000, 4));
+    const std::string destination = dir / "media/NEW/films";
+    ChildProcess carver(CARVER_CLI, {"--removable", "-s", "100KB", dir / "data.bin", destination});
+    ASSERT_TRUE(carver.WaitFor("分割数は *.001～*.003 の ３ です [OK/Cancel] ")) << carver.Err();
+    carver.Send("ok");
+    for (int k = 1; k <= 3; ++k) {
+        ASSERT_TRUE(carver.WaitFor(DiskQuestion(k))) << carver.Err();
+        if (k > 1) {
+            ASSERT_TRUE(volumes.Unmount("NEW", "NEW" + std::to_string(k - 1)));
+        }
+        ASSERT_EQ(volumes.Mount("NEW"), destination + "/");
+        carver.ForgetOutput();
+        carver.Send("ok");
+    }
+    EXPECT_EQ(carver.Wait(), 0) << carver.Err();
+    EXPECT_EQ(carver.Err().find("ﾃﾞｨｽｸが抜かれました"), std::string::npos) << carver.Err();
+    ASSERT_TRUE(volumes.Unmount("NEW", "NEW3"));
+    for (int k = 1; k <= 3; ++k)
+        EXPECT_TRUE(fs::exists(dir / ("shelf/NEW" + std::to_string(k) + "/films/data.00" + std::to_string(k)))) << k;
+}
+
+// A full disk: No formats a removable one that holds neither the system nor
+// the source, through the desktop's utility (here a stand-in on PATH that
+// records its arguments); every other disk gets the message that formatting
+// is not available, and the question again. The line before the question says
+// how much room there is and how much the piece needs.
+TEST(CliVolumes, OnlyARemovableDiskWithoutTheSystemOrTheSourceIsFormatted)
+{
+    TempFolder dir;
+    Volumes volumes(dir.Path());
+    if (const std::string reason = volumes.CannotMount(); !reason.empty()) GTEST_SKIP() << reason;
+    const std::string device = volumes.MountFullLoopVolume("FULL", 20'000);
+    if (device.empty()) GTEST_SKIP() << "no loop device with ext4 can be mounted here";
+    fs::create_directories(dir / "bin");
+    WriteBytes(dir / "bin/gnome-disks", "#!/bin/sh\necho \"$@\" >> '" + dir / "formatter-calls" + "'\n");
+    fs::permissions(dir / "bin/gnome-disks", fs::perms::owner_all);
+    WriteBytes(dir / "data.bin", PatternBytes(250'000, 5));
+    WriteBytes(dir / "media/FULL/inside.bin", PatternBytes(15'000, 5));
+
+    struct Case {
+        std::string kind, source;
+        bool formatterStarted;
+    };
+    const Case cases[] = {
+        {"--removable", dir / "data.bin", true},
+        {"--fixed", dir / "data.bin", false},
+        {"--removable", dir / "media/FULL/inside.bin", false},  // the source's own disk
+        {"--removable", dir / "data.bin", false},               // the disk that holds /home (below)
+    };
+    int run = 0;
+    for (const Case& c : cases) {
+        if (++run == 4) {
+            // Mounted at /home as well, in this test's own mount namespace only.
+            if (!volumes.Private()) break;
+            ASSERT_EQ(::mount(device.c_str(), "/home", "ext4", 0, nullptr), 0) << std::strerror(errno);
+        }
+        const std::string folder = dir / "media/FULL";
+        fs::remove(dir / "formatter-calls");
+        const std::string script = "PATH='" + dir / "bin" + "':$PATH exec \"$@\"";
+        std::string err;
+        const int status = RunProgram("/bin/sh", {"-c", script, "sh", CARVER_CLI, c.kind, "-s", "100KB",
+                                                  c.source, folder},
+                                      "ok\nok\nn\nok\nc\n", &err);
+        if (run == 4) ::umount2("/home", MNT_DETACH);
+        EXPECT_EQ(status, 1) << c.kind << " " << c.source << "\n" << err;
+        EXPECT_NE(err.find(" bytes\nディスクに空き容量がない"), std::string::npos) << err;
+        EXPECT_NE(err.find("; the piece needs 10"), std::string::npos) << err;
+        if (c.formatterStarted) {
+            EXPECT_EQ(ReadBytes(dir / "formatter-calls"), "--block-device " + device + " --format-device\n");
+        } else {
+            EXPECT_FALSE(fs::exists(dir / "formatter-calls")) << c.kind << " " << c.source;
+            EXPECT_NE(err.find("ﾃﾞｨｽｸの初期化はこの環境では行えません"), std::string::npos) << err;
+        }
+    }
+}
+
+// Without a mount table (no /proc, as in a bare chroot) the destination is a
+// fixed drive measured by its folder, and both programs work.
+TEST(CliVolumes, WithoutAMountTableTheDestinationIsAFixedDrive)
+{
+    TempFolder dir;
+    const std::string hideProc = "mount -t tmpfs none /proc && exec \"$@\"";
+    if (RunProgram("/usr/bin/unshare", {"--mount", "--propagation", "private", "/bin/sh", "-c", hideProc, "sh",
+                                        "/bin/true"},
+                   "") != 0)
+        GTEST_SKIP() << "no private mount namespace with /proc hidden can be made here (needs root)";
+    const std::string data = PatternBytes(250'000, 6);
+    WriteBytes(dir / "data.bin", data);
+    fs::create_directories(dir / "set");
+    std::string err;
+    EXPECT_EQ(RunProgram("/usr/bin/unshare", {"--mount", "--propagation", "private", "/bin/sh", "-c", hideProc, "sh",
+                                              CARVER_CLI, "-y", "-s", "100KB", dir / "data.bin", dir / "set"},
+                         "", &err),
+              0)
+        << err;
+    EXPECT_EQ(err.find("ディスクに空き容量がない"), std::string::npos) << err;
+    EXPECT_EQ(RunProgram("/usr/bin/unshare", {"--mount", "--propagation", "private", "/bin/sh", "-c", hideProc, "sh",
+                                              MENDER_CLI, "-y", dir / "set/data.000", dir / "out"},
+                         "", &err),
+              0)
+        << err;
     EXPECT_EQ(ReadBytes(dir / "out/data.bin"), data);
 }

@@ -24,6 +24,7 @@ public:
     std::function<void(const std::string&)> onQueryFreeSpace;
     std::function<bool(const std::string&)> canList;  // overrides canListRoot when set
     std::vector<std::string> formatted;               // paths given to FormatDrive
+    std::vector<std::string> spared;                  // and the paths it was told to spare
     std::vector<std::string> freeSpaceQueries;        // paths given to the free-space queries
     // The mount table; the drive's root stays mounted whatever `root` says.
     std::vector<MountedVolume> mounts{{1, "/", "", false}};
@@ -43,9 +44,10 @@ public:
         return clusters;
     }
     bool CanListRoot(const std::string& path) override { return canList ? canList(path) : canListRoot; }
-    bool FormatDrive(const std::string& path) override
+    bool FormatDrive(const std::string& path, const std::string& sparedPath) override
     {
         formatted.push_back(path);
+        spared.push_back(sparedPath);
         return formatAvailable;
     }
     std::vector<MountedVolume> Mounts() override { return mounts; }

@@ -519,6 +519,51 @@ private slots:
         QCOMPARE(w.isVisible(), button != "cmdCancel");
     }
 
+    // However a run ends, also at a message box that leaves the window
+    // inactive when the run returns, the focus is back on OK: the next Enter
+    // starts again instead of closing the program.
+    void focusIsBackOnOkAfterEveryRun_data()
+    {
+        QTest::addColumn<QString>("ending");
+        QTest::newRow("confirmation declined") << "declined";
+        QTest::newRow("an existing set kept") << "kept";
+        QTest::newRow("empty source") << "failed";
+    }
+
+    void focusIsBackOnOkAfterEveryRun()
+    {
+        QFETCH(QString, ending);
+        Harness h;
+        frmCarver& w = h.w();
+        TempFolder folder;
+        const std::string path = SparseFile(folder, "movie.avi", ending == "failed" ? 0 : 3'000'000);
+        std::filesystem::create_directories(folder / "pieces");
+        if (ending == "kept") WriteBytes(folder / "pieces/movie.000", "old");
+        w.txtCarverFileName->setText(Q(path));
+        w.txtToFolder->setText(Q(folder / "pieces"));
+        if (ending == "declined") h.ui.Answer({MsgAnswer::Cancel});
+        if (ending == "kept") h.ui.Answer({MsgAnswer::Ok, MsgAnswer::No});
+        QWidget messageBox;  // takes the activation, as a message box does
+        h.ui.onQuestion = [&](const FakeUiServices::Question&) {
+            messageBox.show();
+            messageBox.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&messageBox));
+        };
+        w.cmdOk->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(w.cmdOk, Qt::Key_Return);
+        const size_t asked = h.ui.questions.size();
+        QVERIFY(asked >= 1);
+        messageBox.hide();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QVERIFY(w.cmdOk->hasFocus());
+        h.ui.onQuestion = nullptr;
+        h.ui.Answer({MsgAnswer::Cancel, MsgAnswer::No});
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QVERIFY(w.isVisible());
+        QVERIFY(h.ui.questions.size() > asked);
+    }
+
     // A file dropped anywhere on the window is taken as if browsed for.
     void droppedFileFillsTheFileBoxAndTheRange()
     {
@@ -645,6 +690,14 @@ private slots:
         QVERIFY(source.compare(0, written.size(), written) == 0);
         // The folder opens however the split ended, as the box reads, trimmed.
         QCOMPARE(h.shell.opened, std::vector<std::string>{destination});
+
+        if (how == "escape") {
+            // The same Esc still held, its repeats reaching the window as new
+            // presses (as on a busy X server): the window stays.
+            for (int k = 0; k < 3; ++k)
+                QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &w, Qt::Key_Escape);
+            QVERIFY(w.isVisible());
+        }
 
         // The cancel of one split does not carry over into the next, which
         // asks before it replaces the set the first one left, and runs to its end.

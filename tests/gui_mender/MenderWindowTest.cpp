@@ -12,6 +12,7 @@
 
 #include "CommandLine.h"
 #include "FakePlatform.h"
+#include "HeldEscape.h"
 #include "FakeDialogs.h"
 #include "FileDrop.h"
 #include "FakeUiServices.h"
@@ -205,6 +206,65 @@ private slots:
         // The block in progress when Esc came is still written, then nothing more.
         QCOMPARE(ReadBytes(h.temp / "out/movie.avi"), set.whole.substr(0, 3 * 4096));
         QCOMPARE(h.ui.questions.size(), size_t{1});
+
+        // The same Esc still held, its repeats reaching the window as new
+        // presses (as on a busy X server): the window stays.
+        for (int k = 0; k < 3; ++k) QTest::keyClick(h.Box("txtFromFolder"), Qt::Key_Escape);
+        QVERIFY(h.window.isVisible());
+        // Let go, a new press closes it.
+        QTest::qWait(static_cast<int>(HeldEscape::kRepeatDelay.count()) + 100);
+        QTest::keyClick(h.Box("txtFromFolder"), Qt::Key_Escape);
+        QVERIFY(!h.window.isVisible());
+    }
+
+    // However a run ends, also at a message box that leaves the window
+    // inactive when the run returns, the focus is back on OK: the next Enter
+    // starts again instead of closing the program.
+    void focus_isBackOnOkAfterEveryRun()
+    {
+        for (const std::string ending : {"declined", "failed", "completed"}) {
+            Harness h;
+            const SplitSetOnDisk set = WriteSplitSet(h.temp.Path(), "movie.avi", 9000, 4000);
+            h.Box("txtKetugoFileName")->setText(Q(ending == "failed" ? h.temp / "missing.000" : set.joinInfoPath));
+            h.Box("txtFromFolder")->setText(Q(h.temp / "out"));
+            if (ending == "declined") h.ui.Answer({MsgAnswer::Cancel});
+            QWidget messageBox;  // takes the activation, as a message box does
+            h.ui.onQuestion = [&](const FakeUiServices::Question&) {
+                messageBox.show();
+                messageBox.activateWindow();
+                QVERIFY(QTest::qWaitForWindowActive(&messageBox));
+            };
+            h.Button("cmdOk")->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(h.Button("cmdOk"), Qt::Key_Return);
+            QCOMPARE(h.ui.questions.size(), size_t{1});
+            messageBox.hide();
+            h.window.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&h.window));
+            QVERIFY2(h.Button("cmdOk")->hasFocus(), ending.c_str());
+            h.ui.onQuestion = nullptr;
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QVERIFY2(h.window.isVisible() && h.ui.questions.size() > 1, ending.c_str());
+        }
+    }
+
+    // The preview shows the name the join writes: a Carver set's first piece,
+    // chosen through the *.001 filter, leads to the join-info file beside it;
+    // a line 2 that the join refuses shows no name.
+    void preview_isTheNameTheJoinWrites()
+    {
+        Harness h;
+        WriteSplitSet(h.temp.Path(), "movie.avi", 9000, 4000);
+        h.files.chosenFile = h.temp / "movie.001";
+        QTest::mouseClick(h.Button("cmdKetugoFileName"), Qt::LeftButton);
+        QCOMPARE(h.Box("txtAfterFileName")->text(), QStringLiteral("movie.avi"));
+        h.Box("txtFromFolder")->setText(Q(h.temp / "out"));
+        h.ClickOk();
+        QVERIFY(Exists(h.temp / "out/movie.avi"));
+
+        WriteBytes(h.temp / "red.000", "1\r\n\x1b[31mRED\r\n");
+        h.files.chosenFile = h.temp / "red.000";
+        QTest::mouseClick(h.Button("cmdKetugoFileName"), Qt::LeftButton);
+        QVERIFY(h.Box("txtAfterFileName")->text().isEmpty());
     }
 
     void closeBox_duringAJoin_countsAsCancel_andClosesWhenIdle()

@@ -50,8 +50,11 @@ TEST(JoinFailure, TheJoinInfoFileMissingOrShort)
     {
         JoinRun run;
         run.Run(dir / "missing.000", dir / "out/");
-        ExpectFailure(run, std::strerror(ENOENT));
-        EXPECT_TRUE(FolderExists(dir / "out")) << "the destination folder was made before the reading";
+        // Told before any question, and nothing made.
+        ASSERT_EQ(run.ui.questions.size(), 1u) << Lines(run.ui.Texts());
+        EXPECT_EQ(run.ui.questions[0].text, FailureText(std::strerror(ENOENT)));
+        EXPECT_EQ(run.ui.questions[0].icon, MsgIcon::Stop);
+        EXPECT_FALSE(FolderExists(dir / "out"));
         EXPECT_TRUE(run.window.log == (std::vector<std::string>{"hide", "status "}));
     }
     {
