@@ -240,25 +240,24 @@ TEST(CliVolumes, OnlyARemovableDiskWithoutTheSystemOrTheSourceIsFormatted)
 TEST(CliVolumes, WithoutAMountTableTheDestinationIsAFixedDrive)
 {
     TempFolder dir;
-    const std::string hideProc = "mount -t tmpfs none /proc && exec \"$@\"";
-    if (RunProgram("/usr/bin/unshare", {"--mount", "--propagation", "private", "/bin/sh", "-c", hideProc, "sh",
-                                        "/bin/true"},
-                   "") != 0)
+    // Runs a program in a mount namespace of its own with /proc hidden; its exit status.
+    auto WithoutProc = [](const std::vector<std::string>& command, std::string* err) {
+        std::vector<std::string> args{"--mount", "--propagation", "private", "/bin/sh", "-c",
+                                      "mount -t tmpfs none /proc && exec \"$@\"", "sh"};
+        args.insert(args.end(), command.begin(), command.end());
+        const int status = RunProgram("/usr/bin/unshare", args, "", err);
+        // A sanitizer build cannot check for leaks at exit without /proc (nor
+        // read its options to be told not to): that status is not the program's.
+        return err && err->find("LeakSanitizer has encountered a fatal error") != std::string::npos ? 0 : status;
+    };
+    if (WithoutProc({"/bin/true"}, nullptr) != 0)
         GTEST_SKIP() << "no private mount namespace with /proc hidden can be made here (needs root)";
     const std::string data = PatternBytes(250'000, 6);
     WriteBytes(dir / "data.bin", data);
     fs::create_directories(dir / "set");
     std::string err;
-    EXPECT_EQ(RunProgram("/usr/bin/unshare", {"--mount", "--propagation", "private", "/bin/sh", "-c", hideProc, "sh",
-                                              CARVER_CLI, "-y", "-s", "100KB", dir / "data.bin", dir / "set"},
-                         "", &err),
-              0)
-        << err;
+    EXPECT_EQ(WithoutProc({CARVER_CLI, "-y", "-s", "100KB", dir / "data.bin", dir / "set"}, &err), 0) << err;
     EXPECT_EQ(err.find("ディスクに空き容量がない"), std::string::npos) << err;
-    EXPECT_EQ(RunProgram("/usr/bin/unshare", {"--mount", "--propagation", "private", "/bin/sh", "-c", hideProc, "sh",
-                                              MENDER_CLI, "-y", dir / "set/data.000", dir / "out"},
-                         "", &err),
-              0)
-        << err;
+    EXPECT_EQ(WithoutProc({MENDER_CLI, "-y", dir / "set/data.000", dir / "out"}, &err), 0) << err;
     EXPECT_EQ(ReadBytes(dir / "out/data.bin"), data);
 }
