@@ -24,15 +24,19 @@ run: build
 run-mender: build
 	@scripts/start-program.sh $(BUILD) mender
 
+# The tests expect the texts of the C locale (Japanese, with the system's
+# English error descriptions); those of other languages set their own locale.
+TEST_LOCALE = LC_ALL=C.UTF-8 LANGUAGE= LANG=C.UTF-8
+
 test: build
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && $(TEST_LOCALE) QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 # The Qt-free core on its own, under AddressSanitizer and UndefinedBehaviorSanitizer:
 # proves that nothing below the windows needs Qt.
 test-sanitize: deps
 	cmake -S . -B build-sanitize -DCARVER_WITH_QT=OFF -DCARVER_SANITIZE=ON -DCARVER_WERROR=ON -DCMAKE_BUILD_TYPE=Debug
 	cmake --build build-sanitize -j $(JOBS)
-	cd build-sanitize && ctest --output-on-failure -j $(JOBS)
+	cd build-sanitize && $(TEST_LOCALE) ctest --output-on-failure -j $(JOBS)
 
 bench: build
 	@scripts/run-bench.sh $(BUILD)

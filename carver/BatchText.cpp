@@ -94,7 +94,7 @@ std::string CopyArgument(std::string_view name)
 IoStatus ComposeJoinBatch(const std::string& sourceName, int32_t pieceCount, JoinBatchText& text)
 {
     if (BatchCannotCarry(sourceName))
-        return IoStatus::Failure("ﾌｧｲﾙ名に連結用ﾊﾞｯﾁﾌｧｲﾙに書けない文字 (制御文字か \") があります");
+        return IoStatus::Failure(N_("ﾌｧｲﾙ名に連結用ﾊﾞｯﾁﾌｧｲﾙに書けない文字 (制御文字か \") があります"));
     SplitSetNames names;
     names.sourceName = sourceName;
     names.baseName = BaseNameOf(sourceName);

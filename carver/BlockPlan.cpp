@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "NumberFormat.h"
+#include "Translation.h"
 
 namespace modCarver {
 
@@ -36,7 +37,7 @@ PieceCounts ComputePieceCounts(int64_t sourceLength, double splitSize)
 std::string PieceRangeText(int64_t pieceCount)
 {
     const double shown = static_cast<double>(std::max<int64_t>(pieceCount, 0));
-    if (shown >= 2) return "*.001～*." + FormatNumber(shown, "000");
+    if (shown >= 2) return TrFormat(N_("*.001～*.{1}"), {FormatNumber(shown, "000")});
     return "*." + FormatNumber(shown, "000");
 }
 

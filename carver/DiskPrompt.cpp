@@ -7,9 +7,10 @@ namespace modCarver {
 
 std::string DiskSpaceQuestion()
 {
-    return std::string("ディスクに空き容量がないかディスクの準備ができていません") + kCrLf +
-           "ディスクを入れ替えた「はい」" + kCrLf + "ディスクの初期化を行う「いいえ」" + kCrLf +
-           "処理を中止する「キャンセル」";
+    // Line by line: a catalog's texts hold no CR.
+    return std::string(Tr("ディスクに空き容量がないかディスクの準備ができていません")) + kCrLf +
+           Tr("ディスクを入れ替えた「はい」") + kCrLf + Tr("ディスクの初期化を行う「いいえ」") + kCrLf +
+           Tr("処理を中止する「キャンセル」");
 }
 
 int EnsureDiskSpace(SplitterWindow& window, UiServices& ui, DiskFolder& destination, double splitSize,

@@ -12,11 +12,11 @@ namespace modCarver {
 inline constexpr int kDiskSpaceOk = 0;
 inline constexpr int kDiskSpaceCancelled = 9;
 
-inline constexpr const char* kDiskSpaceCaption = "データ保存";
+inline constexpr const char* kDiskSpaceCaption = N_("データ保存");
 // The four lines of the question, joined by CR LF.
 std::string DiskSpaceQuestion();
 // Shown when the desktop offers no way to format the drive.
-inline constexpr const char* kFormatUnavailable = "ﾃﾞｨｽｸの初期化はこの環境では行えません";
+inline constexpr const char* kFormatUnavailable = N_("ﾃﾞｨｽｸの初期化はこの環境では行えません");
 
 // Returns kDiskSpaceOk once the destination's drive has at least splitSize
 // bytes free, kDiskSpaceCancelled when the user chose Cancel. Yes measures

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "NumberFormat.h"
+#include "Translation.h"
 
 namespace modCarver {
 
@@ -37,7 +38,7 @@ bool IsPreset(int index) { return index >= 0 && index < kCustomSizeOption; }
 std::string SizeOptionCaption(int index)
 {
     if (IsPreset(index)) return kPresets[static_cast<size_t>(index)].caption;
-    return index == kCustomSizeOption ? "任意" : "";
+    return index == kCustomSizeOption ? N_("任意") : "";
 }
 
 std::string PresetSizeBoxText(int index)

@@ -15,7 +15,7 @@ bool SameFile(const struct stat& a, const std::string& path)
 
 IoStatus Refusal(const std::string& path)
 {
-    return IoStatus::Failure("分割元ﾌｧｲﾙに上書きすることになります (" + path + ")");
+    return IoStatus::Failure(TrFormat(N_("分割元ﾌｧｲﾙに上書きすることになります ({1})"), {path}));
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "Manifest.h"
 #include "NumberFormat.h"
 #include "Paths.h"
+#include "SharedTexts.h"
 #include "SourceGuard.h"
 #include "SplitSet.h"
 
@@ -29,24 +30,21 @@ bool CancelRequested = false;
 
 std::string DiskQuestion(int64_t k)
 {
-    if (k == 1) return "１枚目のﾃﾞｨｽｸをｾｯﾄして下さい";
-    return FullWidthDigits(k) + " 枚目のﾃﾞｨｽｸをｾｯﾄして下さい";
+    if (k == 1) return Tr(kFirstDiskQuestion);
+    return TrFormat(kDiskQuestion, {std::to_string(k)});
 }
 
 std::string PieceCountQuestion(int64_t pieceCount)
 {
-    return "分割数は " + PieceRangeText(pieceCount) + " の " + FullWidthDigits(pieceCount) + " です";
+    return TrFormat(kPieceCountQuestion, {PieceRangeText(pieceCount), std::to_string(pieceCount)});
 }
 
-std::string OverwriteQuestion(const std::string& fileName)
-{
-    return "分割先に「" + fileName + "」があります　上書きしますか";
-}
+std::string OverwriteQuestion(const std::string& fileName) { return TrFormat(kSplitOverwriteQuestion, {fileName}); }
 
 namespace {
 
-constexpr const char* kEmptySource = "ﾌｧｲﾙが空です";
-constexpr const char* kNameCannotBeWritten = "ﾌｧｲﾙ名に連結情報ﾌｧｲﾙに書けない文字 (制御文字) があります";
+constexpr const char* kEmptySource = N_("ﾌｧｲﾙが空です");
+constexpr const char* kNameCannotBeWritten = N_("ﾌｧｲﾙ名に連結情報ﾌｧｲﾙに書けない文字 (制御文字) があります");
 
 bool HoldsControlCharacter(const std::string& name)
 {
@@ -196,7 +194,7 @@ IoStatus SplitRun::CheckSource()
 
 IoStatus SplitRun::CheckBeforeWriting()
 {
-    if (counts_.pieceCount > INT32_MAX) return IoStatus::Failure("分割数が多すぎます").About(source_);
+    if (counts_.pieceCount > INT32_MAX) return IoStatus::Failure(N_("分割数が多すぎます")).About(source_);
     // On a fixed drive a missing folder fails here, before anything is
     // written. On a removable drive it means the disk is not in (yet); the
     // disk-space question takes care of that.
@@ -353,12 +351,14 @@ Ending SplitRun::CopyBlocks(int64_t k, int64_t plannedBytes, bool untilSourceEnd
 {
     const int64_t sourceLength = sourceFile_.Length();
     const std::string counter = " (" + std::to_string(k) + "/" + std::to_string(counts_.pieceCount) + ")";
+    // Translated once per piece: the status changes with every block.
+    const std::string bytesLeft = Tr(kBytesLeft);
     while (untilSourceEnds || written < plannedBytes) {
         ++blocksCopied_;
         DrawProgress(window_.StatusBox(),
                      static_cast<float>(static_cast<double>(blocksCopied_) / static_cast<double>(totalBlocks_)));
         remaining_ = sourceLength - finishedBytes_ - written;
-        window_.SetStatusText("残り " + std::to_string(remaining_) + counter);
+        window_.SetStatusText(FillPlaceholders(bytesLeft, {std::to_string(remaining_)}) + counter);
         ui_.Yield();
 
         int64_t size = std::min(kBlockSize, plannedBytes - written);
@@ -382,7 +382,7 @@ Ending SplitRun::CopyBlocks(int64_t k, int64_t plannedBytes, bool untilSourceEnd
 
 Ending SplitRun::DiskCheck()
 {
-    window_.SetStatusText(kDiskCheckStatus);
+    window_.SetStatusText(Tr(kDiskCheckStatus));
     ui_.Yield();
     while (!DestinationDiskPresent(drives_, disk_->Locate(), disk_->Root())) {
         if (Ask(kDiskRemoved) == MsgAnswer::Cancel) return GaveUpAtDiskCheck();

@@ -15,9 +15,9 @@ namespace modCarver {
 extern bool CancelRequested;
 
 // First line of the failure message; the error's description follows it.
-inline constexpr const char* kSplitFailed = "ﾌｧｲﾙ分割失敗 原因を調査後再度実行して下さい";
-inline constexpr const char* kDiskCheckStatus = "ﾃﾞｨｽｸ確認中...";
-inline constexpr const char* kDiskRemoved = "ﾃﾞｨｽｸが抜かれました　ｾｯﾄして下さい";
+inline constexpr const char* kSplitFailed = N_("ﾌｧｲﾙ分割失敗 原因を調査後再度実行して下さい");
+inline constexpr const char* kDiskCheckStatus = N_("ﾃﾞｨｽｸ確認中...");
+inline constexpr const char* kDiskRemoved = N_("ﾃﾞｨｽｸが抜かれました　ｾｯﾄして下さい");
 
 // The question for disk k of a removable destination.
 std::string DiskQuestion(int64_t k);

@@ -29,6 +29,7 @@
 #include "QtFolderBrowser.h"
 #include "QtProgressBox.h"
 #include "QtTextBox.h"
+#include "QtTranslation.h"
 #include "QtUiServices.h"
 #include "Shell.h"
 #include "SizeConfirm.h"
@@ -42,8 +43,8 @@ namespace {
 constexpr int kEscapeKeyCode = 27;
 constexpr int kEnterKeyAscii = 13;
 
-const char* const kCloseCaption = "閉じる(&C)";
-const char* const kCancelCaption = "ｷｬﾝｾﾙ(&C)";
+const char* const kCloseCaption = N_("閉じる(&C)");
+const char* const kCancelCaption = N_("ｷｬﾝｾﾙ(&C)");
 
 // The window is laid out in twips, 15 to a pixel.
 int Pixels(int twips) { return (twips * 2 + 15) / 30; }
@@ -99,6 +100,10 @@ frmCarver::frmCarver(const CarverServices& services, QWidget* parent) : QWidget(
     setFixedSize(Pixels(7005), Pixels(3270));
 
     CreateControls();
+    // Texts that need more room than their places give get it, before the
+    // window is centred.
+    textFit_ = std::make_unique<TextFit>(*this);
+    textFit_->Apply();
     SetTabOrder();
     ConnectHandlers();
 
@@ -125,7 +130,7 @@ frmCarver::~frmCarver()
 void frmCarver::CreateControls()
 {
     auto label = [this](const char* name, const char* caption, QRect place) {
-        auto* l = new QLabel(QString::fromUtf8(caption), this);
+        auto* l = new QLabel(TrQ(caption), this);
         l->setObjectName(QString::fromUtf8(name));
         l->setGeometry(place);
         return l;
@@ -144,13 +149,13 @@ void frmCarver::CreateControls()
         return button;
     };
     auto checkBox = [this](const char* name, const char* caption, QRect place) {
-        auto* box = new QCheckBox(QString::fromUtf8(caption), this);
+        auto* box = new QCheckBox(TrQ(caption), this);
         box->setObjectName(QString::fromUtf8(name));
         box->setGeometry(place);
         return box;
     };
     auto button = [this](const char* name, const char* caption, QRect place) {
-        auto* b = new QPushButton(QString::fromUtf8(caption), this);
+        auto* b = new QPushButton(TrQ(caption), this);
         b->setObjectName(QString::fromUtf8(name));
         b->setGeometry(place);
         // Neither button is the window's default: Enter clicks nothing by itself.
@@ -159,13 +164,13 @@ void frmCarver::CreateControls()
         return b;
     };
 
-    Label2[1] = label("Label2", "分割ﾌｧｲﾙ名(&L)", TwipsRect(240, 120, 1170, 180));
+    Label2[1] = label("Label2", N_("分割ﾌｧｲﾙ名(&L)"), TwipsRect(240, 120, 1170, 180));
     txtCarverFileName = textBox(this, "txtCarverFileName", TwipsRect(240, 360, 4815, 270));
     cmdCarverFileName = iconButton(
         "cmdCarverFileName",
         QIcon::fromTheme(QStringLiteral("document-open"), style()->standardIcon(QStyle::SP_FileIcon)),
         TwipsRect(5040, 360, 405, 285));
-    Label2[0] = label("Label2", "分割先ﾌｫﾙﾀﾞ名(&S)", TwipsRect(240, 720, 1395, 180));
+    Label2[0] = label("Label2", N_("分割先ﾌｫﾙﾀﾞ名(&S)"), TwipsRect(240, 720, 1395, 180));
     txtToFolder = textBox(this, "txtToFolder", TwipsRect(240, 960, 4815, 270));
     cmdToFolder = iconButton(
         "cmdToFolder", QIcon::fromTheme(QStringLiteral("folder-open"), style()->standardIcon(QStyle::SP_DirOpenIcon)),
@@ -175,14 +180,14 @@ void frmCarver::CreateControls()
 
     CreateSizeFrame();
 
-    chkBatchMake = checkBox("chkBatchMake", "連結用ﾊﾞｯﾁﾌｧｲﾙ作成(&B)", TwipsRect(240, 2280, 2295, 180));
-    chkSetDate = checkBox("chkSetDate", "日付をあわせる(&M)", TwipsRect(240, 2520, 1815, 180));
-    chkAfterOpen = checkBox("chkAfterOpen", "分割後ﾌｫﾙﾀﾞを開く(&P)", TwipsRect(240, 2760, 2055, 180));
-    Label2[2] = label("Label2", "分割後ﾌｧｲﾙ数", TwipsRect(3360, 2280, 1140, 180));
+    chkBatchMake = checkBox("chkBatchMake", N_("連結用ﾊﾞｯﾁﾌｧｲﾙ作成(&B)"), TwipsRect(240, 2280, 2295, 180));
+    chkSetDate = checkBox("chkSetDate", N_("日付をあわせる(&M)"), TwipsRect(240, 2520, 1815, 180));
+    chkAfterOpen = checkBox("chkAfterOpen", N_("分割後ﾌｫﾙﾀﾞを開く(&P)"), TwipsRect(240, 2760, 2055, 180));
+    Label2[2] = label("Label2", N_("分割後ﾌｧｲﾙ数"), TwipsRect(3360, 2280, 1140, 180));
     lblAfter = label("lblAfter", "", TwipsRect(5475, 2280, 0, 180));
     for (int i = 0; i < 3; ++i) Label2[static_cast<size_t>(i)]->setProperty("index", i);
 
-    cmdOk = button("cmdOk", "OK(&O)", TwipsRect(5640, 120, 1215, 375));
+    cmdOk = button("cmdOk", N_("OK(&O)"), TwipsRect(5640, 120, 1215, 375));
     cmdCancel = button("cmdCancel", kCloseCaption, TwipsRect(5640, 600, 1215, 375));
 
     CreateStatusBar();
@@ -190,7 +195,7 @@ void frmCarver::CreateControls()
 
 void frmCarver::CreateSizeFrame()
 {
-    fraCarverSu = new QGroupBox(QStringLiteral("分割ｻｲｽﾞ(&Z)"), this);
+    fraCarverSu = new QGroupBox(TrQ("分割ｻｲｽﾞ(&Z)"), this);
     fraCarverSu->setObjectName(QStringLiteral("fraCarverSu"));
     fraCarverSu->setGeometry(TwipsRect(240, 1320, 5295, 855));
     // The option cells are narrow: the caption sits close to its indicator,
@@ -199,7 +204,7 @@ void frmCarver::CreateSizeFrame()
 
     for (int i = 0; i < modCarver::kSizeOptionCount; ++i) {
         const OptionPlace& place = kOptionPlaces[static_cast<size_t>(i)];
-        auto* option = new QRadioButton(Q(modCarver::SizeOptionCaption(i)), fraCarverSu);
+        auto* option = new QRadioButton(TrQ(modCarver::SizeOptionCaption(i).c_str()), fraCarverSu);
         option->setObjectName(QStringLiteral("optCarver"));
         option->setProperty("index", i);
         option->setGeometry(TwipsRect(place.left, place.top, place.width, 255));
@@ -302,6 +307,12 @@ bool frmCarver::eventFilter(QObject* watched, QEvent* event)
         break;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void frmCarver::changeEvent(QEvent* event)
+{
+    if (textFit_ && (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)) textFit_->Apply();
+    QWidget::changeEvent(event);
 }
 
 void frmCarver::closeEvent(QCloseEvent* event)
@@ -449,14 +460,14 @@ void frmCarver::cmdOk_Click()
     const bool okHadFocus = cmdOk->hasFocus();
     isSplitting_ = true;
     cmdOk->setEnabled(false);
-    cmdCancel->setText(QString::fromUtf8(kCancelCaption));
+    cmdCancel->setText(TrQ(kCancelCaption));
 
     // Completed, declined, cancelled or failed: the engine has told the user.
     modCarver::SplitFile(*this, *ui_, file, WithBackslash(folder), splitSize);
 
     isSplitting_ = false;
     cmdOk->setEnabled(true);
-    cmdCancel->setText(QString::fromUtf8(kCloseCaption));
+    cmdCancel->setText(TrQ(kCloseCaption));
     // Disabling OK moved the focus on to Close; an Enter or Space meant for
     // OK must not close the program. Asked of the window, not of the button:
     // after a message box the window may not be active again yet, and then
@@ -478,7 +489,7 @@ void frmCarver::cmdCancel_Click()
 
 void frmCarver::cmdCarverFileName_Click()
 {
-    const std::string path = PickFile(*fileDialog_, *ui_, "分割ﾌｧｲﾙの指定", "すべてのﾌｧｲﾙ (*.*)|*.*", "", 1,
+    const std::string path = PickFile(*fileDialog_, *ui_, Tr("分割ﾌｧｲﾙの指定"), Tr("すべてのﾌｧｲﾙ (*.*)|*.*"), "", 1,
                                       QCoreApplication::applicationDirPath().toStdString());
     if (!path.empty()) TakeFileToSplit(path);
 }

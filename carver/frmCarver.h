@@ -14,6 +14,7 @@
 #include "CarverForm.h"
 #include "HeldEscape.h"
 #include "SplitterWindow.h"
+#include "TextFit.h"
 
 class FileDialog;
 class FolderBrowser;
@@ -92,6 +93,8 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // A new font or style refits the controls to their texts.
+    void changeEvent(QEvent* event) override;
 
 private:
     void CreateControls();
@@ -119,6 +122,7 @@ private:
     // The file box after a browse or a drop: the file, and its piece range.
     void TakeFileToSplit(const std::string& path);
 
+    std::unique_ptr<TextFit> textFit_;
     std::unique_ptr<UiServices> ownUi_;
     std::unique_ptr<FileDialog> ownFileDialog_;
     std::unique_ptr<FolderBrowser> ownFolderBrowser_;

@@ -4,11 +4,13 @@
 
 #include "CarverIcon.h"
 #include "CommandLine.h"
+#include "QtTranslation.h"
 #include "frmCarver.h"
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    StartQtTranslation();
     QApplication::setWindowIcon(CarverIcon());
     // QApplication has taken its own options out of argv; what is left is
     // the file to split, if any. Arguments that name nothing are kept as given.

@@ -25,10 +25,13 @@ if(CARVER_WITH_QT)
   endforeach()
 endif()
 
-# The pages carry the version and the release date.
-foreach(page ${man_pages})
-  configure_file(${carver_data}/man/${page}.1.in ${carver_generated}/man/${page}.1 @ONLY)
-  install(FILES ${carver_generated}/man/${page}.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The pages carry the version and the release date: English in man1, Japanese
+# in ja/man1 (man picks them by the locale).
+foreach(section man1 ja/man1)
+  foreach(page ${man_pages})
+    configure_file(${carver_data}/man/${section}/${page}.1.in ${carver_generated}/man/${section}/${page}.1 @ONLY)
+    install(FILES ${carver_generated}/man/${section}/${page}.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/${section})
+  endforeach()
 endforeach()
 
 install(FILES ${carver_data}/completion/carver-cli ${carver_data}/completion/mender-cli

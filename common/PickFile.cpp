@@ -31,8 +31,8 @@ std::string PickFile(FileDialog& owner, UiServices& ui, const std::string& title
     if (error != CancelledErrNumber) {
         // A plain text with the number: the descriptions speak of the
         // dialog's internals, not of anything the user can act on.
-        ui.MessageBox("ﾀﾞｲｱﾛｸﾞ ﾎﾞｯｸｽでｴﾗｰが発生しました。" + std::string(kCrLf) +
-                          "ｴﾗｰ番号: " + std::to_string(error),
+        ui.MessageBox(Tr("ﾀﾞｲｱﾛｸﾞ ﾎﾞｯｸｽでｴﾗｰが発生しました。") + std::string(kCrLf) +
+                          TrFormat(N_("ｴﾗｰ番号: {1}"), {std::to_string(error)}),
                       MsgButtons::Ok, MsgIcon::Stop, dialog.DialogTitle());
     }
     return {};

@@ -84,7 +84,8 @@ IoStatus ReadJoinInfo(const std::string& path, JoinInfo& info)
     if (IoStatus s = file.Open(path); !s) return s;
     std::string line1, line2;
     // The file is open, so a line can fail only by not being there.
-    if (!file.ReadLine(line1) || !file.ReadLine(line2)) return IoStatus::Failure("連結情報ﾌｧｲﾙの行が足りません").About(path);
+    if (!file.ReadLine(line1) || !file.ReadLine(line2))
+        return IoStatus::Failure(N_("連結情報ﾌｧｲﾙの行が足りません")).About(path);
     info.count = PieceCountFromLine(line1);
     info.countLine = line1;
     info.sourceName = line2;

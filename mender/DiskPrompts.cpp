@@ -2,6 +2,7 @@
 #include "JoinSteps.h"
 #include "NumberFormat.h"
 #include "Paths.h"
+#include "SharedTexts.h"
 
 namespace modMender {
 
@@ -13,7 +14,7 @@ PieceWait WaitForPiece(JoinerWindow& window, UiServices& ui, JoinDisks& disks, i
             failure = std::move(s);
             return PieceWait::Failed;
         }
-        const std::string text = FullWidthDigits(index) + " 枚目のﾃﾞｨｽｸをｾｯﾄして下さい";
+        const std::string text = TrFormat(kDiskQuestion, {std::to_string(index)});
         if (ui.MessageBox(text, MsgButtons::OkCancel, MsgIcon::Warning) != MsgAnswer::Ok) return PieceWait::Cancelled;
     }
     // Only the presence of the name counts. A drive without a readable medium,
@@ -25,7 +26,7 @@ PieceWait WaitForPiece(JoinerWindow& window, UiServices& ui, JoinDisks& disks, i
             if (FileExists(set.PiecePath(index))) return PieceWait::Present;
             if (IsNonRegularEntry(set.PiecePath(index))) return PieceWait::NotRegular;
         }
-        std::string text = "ﾃﾞｨｽｸが違います　" + FullWidthDigits(index) + " 番のﾃﾞｨｽｸをｾｯﾄして下さい";
+        std::string text = TrFormat(N_("ﾃﾞｨｽｸが違います　{1:wide} 番のﾃﾞｨｽｸをｾｯﾄして下さい"), {std::to_string(index)});
         if (!disks.Removable()) {
             // On a fixed drive no disk will bring it: the piece is named.
             window.PieceMissing(set.PiecePath(index));

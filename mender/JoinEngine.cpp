@@ -8,6 +8,7 @@
 #include "NumberedSet.h"
 #include "NumberFormat.h"
 #include "Paths.h"
+#include "SharedTexts.h"
 #include "SplitSet.h"
 #include "modMender.h"
 
@@ -17,25 +18,20 @@ bool CancelRequested = false;
 
 namespace {
 
-constexpr const char* kNoValidFileName = "連結情報ﾌｧｲﾙに正しいﾌｧｲﾙ名がありません";
-constexpr const char* kRebuiltIsOwnFile = "連結後ﾌｧｲﾙが分割ﾌｧｲﾙに上書きすることになります";
-constexpr const char* kBadJoinInfo = "連結情報ﾌｧｲﾙが正しくありません";
+constexpr const char* kNoValidFileName = N_("連結情報ﾌｧｲﾙに正しいﾌｧｲﾙ名がありません");
+constexpr const char* kRebuiltIsOwnFile = N_("連結後ﾌｧｲﾙが分割ﾌｧｲﾙに上書きすることになります");
+constexpr const char* kBadJoinInfo = N_("連結情報ﾌｧｲﾙが正しくありません");
+constexpr const char* kJoinFailed = N_("ﾌｧｲﾙ連結失敗　原因を調査後再度実行してください");
 
-std::string MissingPiece(const std::string& name) { return "分割ﾌｧｲﾙ「" + name + "」がありません"; }
+std::string MissingPiece(const std::string& name) { return TrFormat(N_("分割ﾌｧｲﾙ「{1}」がありません"), {name}); }
 
-std::string SizeQuestion(const std::string& piece)
-{
-    return "「" + piece + "」の大きさが他の分割ﾌｧｲﾙと違います　連結を続けますか";
-}
+std::string SizeQuestion(const std::string& piece) { return TrFormat(kPieceSizeQuestion, {piece}); }
 
-std::string OverwriteQuestion(const std::string& name)
-{
-    return "「" + name + "」は既に存在します　上書きしますか";
-}
+std::string OverwriteQuestion(const std::string& name) { return TrFormat(kJoinOverwriteQuestion, {name}); }
 
 std::string ResumeQuestion(const std::string& name, int32_t joined)
 {
-    return "「" + name + "」は " + FullWidthDigits(joined) + " 番まで連結済みです　続きを連結しますか";
+    return TrFormat(kResumeQuestion, {name, std::to_string(joined)});
 }
 
 class JoinRun {
@@ -107,7 +103,7 @@ void JoinRun::Run()
     if (!numbered_ || numbered_->highest == 0) {
         if (IoStatus s = BinaryReader().Open(joinInfoPath_); !s) return Fail(s);
     }
-    if (ui_.MessageBox("ﾌｧｲﾙの連結を行います", MsgButtons::OkCancel, MsgIcon::Warning) != MsgAnswer::Ok) return;
+    if (ui_.MessageBox(kJoinQuestion, MsgButtons::OkCancel, MsgIcon::Warning) != MsgAnswer::Ok) return;
     CancelRequested = false;
     if (!Prepare() || !OpenRebuiltFile()) return;
     for (int32_t i = first_; i <= count_; ++i) {
@@ -274,7 +270,7 @@ bool JoinRun::JoinPiece(int32_t i)
     if (IoStatus s = verifier_->AfterPiece(piecePath); !s) return Fail(s), false;
     state_.pieceLengths.push_back(rebuilt_.Length() - before);
     state_.joined = i;
-    window_.SetStatusText("残り 0");
+    window_.SetStatusText(TrFormat(kBytesLeft, {"0"}));
     ui_.Yield();
 
     if (window_.AfterDeleteChecked()) {
@@ -364,7 +360,7 @@ void JoinRun::Fail(const IoStatus& cause)
     failed_ = true;
     IgnoreResult(rebuilt_.Close());  // the run has failed already
     ClearProgress();
-    ui_.ShowFailure("ﾌｧｲﾙ連結失敗　原因を調査後再度実行してください", cause);
+    ui_.ShowFailure(kJoinFailed, cause);
 }
 
 }  // namespace

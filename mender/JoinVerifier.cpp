@@ -17,7 +17,7 @@ constexpr off_t kLargestManifest = 16 << 20;
 
 }  // namespace
 
-std::string DamagedPiece(const std::string& name) { return "「" + name + "」が壊れています"; }
+std::string DamagedPiece(const std::string& name) { return TrFormat(N_("「{1}」が壊れています"), {name}); }
 
 JoinVerifier::JoinVerifier(std::string manifestName, std::string sourceName, bool removable)
     : manifestName_(std::move(manifestName)), sourceName_(std::move(sourceName)), removable_(removable)

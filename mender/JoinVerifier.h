@@ -15,12 +15,13 @@
 #include "CopyHasher.h"
 #include "Files.h"
 #include "Manifest.h"
+#include "Translation.h"
 
 namespace modMender {
 
 // The description of a failed piece check, naming the piece.
 std::string DamagedPiece(const std::string& name);
-inline constexpr const char* kRebuiltDiffers = "連結後のﾌｧｲﾙが元のﾌｧｲﾙと一致しません";
+inline constexpr const char* kRebuiltDiffers = N_("連結後のﾌｧｲﾙが元のﾌｧｲﾙと一致しません");
 
 class JoinVerifier {
 public:

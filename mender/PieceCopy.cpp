@@ -3,6 +3,7 @@
 
 #include "JoinSteps.h"
 #include "ProgressPicture.h"
+#include "SharedTexts.h"
 #include "modMender.h"
 
 namespace modMender {
@@ -30,13 +31,15 @@ PieceEnd CopyPiece(JoinerWindow& window, UiServices& ui, BinaryWriter& rebuilt, 
     // of blocks: an 8192-byte piece ends at two thirds of the bar.
     const int64_t expectedBlocks = length / static_cast<int64_t>(kBlockSize) + 1;
     const std::string ofCount = " (" + std::to_string(index) + "/" + std::to_string(count) + ")";
+    // Translated once per piece: the status changes with every block.
+    const std::string bytesLeft = Tr(kBytesLeft);
 
     // An empty piece has no block to copy and adds nothing.
     int64_t consumed = 0;
     for (int64_t j = 1; consumed < length; ++j) {
         DrawProgress(box, static_cast<float>(static_cast<double>(j) / static_cast<double>(expectedBlocks)));
         const int64_t remaining = length - consumed;
-        window.SetStatusText("残り " + std::to_string(remaining) + ofCount);
+        window.SetStatusText(FillPlaceholders(bytesLeft, {std::to_string(remaining)}) + ofCount);
         ui.Yield();
 
         const size_t size = remaining > static_cast<int64_t>(kBlockSize) ? kBlockSize : static_cast<size_t>(remaining);

@@ -25,6 +25,7 @@
 #include "QtFolderBrowser.h"
 #include "QtProgressBox.h"
 #include "QtTextBox.h"
+#include "QtTranslation.h"
 #include "QtUiServices.h"
 #include "Shell.h"
 #include "TwoPanelStatusBar.h"
@@ -83,6 +84,10 @@ frmMender::frmMender(const Services& services, QWidget* parent)
     setFont(WindowFont(font()));
     setFixedSize(Px(6990), Px(2820));
     CreateControls();
+    // Texts that need more room than their places give get it, before the
+    // window is centred.
+    textFit_ = std::make_unique<TextFit>(*this);
+    textFit_->Apply();
 
     // A file dropped on the window is taken as if chosen with the browse button.
     AcceptFileDrops(*this, [this](const std::string& path) { TakeJoinInfoFile(path); });
@@ -141,23 +146,23 @@ void frmMender::CreateControls()
         return b;
     };
 
-    Label3[0] = label(QStringLiteral("連結元ﾌｧｲﾙ名(&R)"), TwipsRect(240, 240, 1380, 180), 0);
+    Label3[0] = label(TrQ("連結元ﾌｧｲﾙ名(&R)"), TwipsRect(240, 240, 1380, 180), 0);
     txtKetugoFileName = textBox(QStringLiteral("txtKetugoFileName"), TwipsRect(240, 480, 4815, 270));
     cmdKetugoFileName = browseButton(QStringLiteral("cmdKetugoFileName"), TwipsRect(5040, 480, 405, 285));
-    Label3[1] = label(QStringLiteral("連結先ﾌｫﾙﾀﾞ名(&K)"), TwipsRect(240, 840, 1395, 180), 1);
+    Label3[1] = label(TrQ("連結先ﾌｫﾙﾀﾞ名(&K)"), TwipsRect(240, 840, 1395, 180), 1);
     txtFromFolder = textBox(QStringLiteral("txtFromFolder"), TwipsRect(240, 1080, 4815, 270));
     cmdFromFolder = browseButton(QStringLiteral("cmdFromFolder"), TwipsRect(5040, 1080, 405, 285));
-    Label3[2] = label(QStringLiteral("連結後ﾌｧｲﾙ名"), TwipsRect(240, 1440, 1140, 180), 2);
+    Label3[2] = label(TrQ("連結後ﾌｧｲﾙ名"), TwipsRect(240, 1440, 1140, 180), 2);
     txtAfterFileName = textBox(QStringLiteral("txtAfterFileName"), TwipsRect(240, 1680, 4815, 270));
     // Only a preview: the program never reads it back.
     txtAfterFileName->setReadOnly(true);
-    chkAfterDelete = checkBox(QStringLiteral("chkAfterDelete"), QStringLiteral("連結後分割ﾌｧｲﾙを削除する(&D)"),
+    chkAfterDelete = checkBox(QStringLiteral("chkAfterDelete"), TrQ("連結後分割ﾌｧｲﾙを削除する(&D)"),
                               TwipsRect(240, 2040, 2775, 180));
-    chkAfterOpen = checkBox(QStringLiteral("chkAfterOpen"), QStringLiteral("連結後ﾌｫﾙﾀﾞを開く(&P)"),
+    chkAfterOpen = checkBox(QStringLiteral("chkAfterOpen"), TrQ("連結後ﾌｫﾙﾀﾞを開く(&P)"),
                             TwipsRect(240, 2280, 2055, 180));
-    cmdOk = commandButton(QStringLiteral("cmdOk"), QStringLiteral("OK(&O)"), TwipsRect(5640, 120, 1215, 375));
+    cmdOk = commandButton(QStringLiteral("cmdOk"), TrQ("OK(&O)"), TwipsRect(5640, 120, 1215, 375));
     cmdCancel =
-        commandButton(QStringLiteral("cmdCancel"), QStringLiteral("閉じる(&C)"), TwipsRect(5640, 600, 1215, 375));
+        commandButton(QStringLiteral("cmdCancel"), TrQ("閉じる(&C)"), TwipsRect(5640, 600, 1215, 375));
 
     // The status bar along the bottom edge; its first panel lies under picStatus.
     sbrStatus = new TwoPanelStatusBar(this);
@@ -212,13 +217,13 @@ void frmMender::cmdOk_Click()
     const bool okHadFocus = cmdOk->hasFocus();
     IsJoining = true;
     cmdOk->setEnabled(false);
-    cmdCancel->setText(QStringLiteral("ｷｬﾝｾﾙ(&C)"));
+    cmdCancel->setText(TrQ("ｷｬﾝｾﾙ(&C)"));
 
     modMender::JoinFiles(*this, Ui(), joinInfoPath, WithBackslash(destination), TheDrives());
 
     IsJoining = false;
     cmdOk->setEnabled(true);
-    cmdCancel->setText(QStringLiteral("閉じる(&C)"));
+    cmdCancel->setText(TrQ("閉じる(&C)"));
     // Disabling OK moved the focus on to Close; an Enter or Space meant for
     // OK must not close the program. Asked of the window, not of the button:
     // after a message box the window may not be active again yet, and then
@@ -255,8 +260,8 @@ void frmMender::cmdKetugoFileName_Click()
     FileDialog& dialogs = services_.fileDialog ? *services_.fileDialog : own_->fileDialog;
     // The second entry: the first piece of a numbered set that has no
     // join-info file (archive volumes x.7z.001, split -d … --numeric-suffixes=1).
-    const std::string chosen = PickFile(dialogs, Ui(), "連結情報ﾌｧｲﾙの指定",
-                                        "連結情報ﾌｧｲﾙ (*.000)|*.000|分割ﾌｧｲﾙ (*.001)|*.001", "", 1, initialFolder);
+    const std::string chosen = PickFile(dialogs, Ui(), Tr("連結情報ﾌｧｲﾙの指定"),
+                                        Tr("連結情報ﾌｧｲﾙ (*.000)|*.000|分割ﾌｧｲﾙ (*.001)|*.001"), "", 1, initialFolder);
     if (!chosen.empty()) TakeJoinInfoFile(chosen);
 }
 
@@ -313,6 +318,12 @@ bool frmMender::eventFilter(QObject* watched, QEvent* event)
     }
     const int keyCode = key->key() == Qt::Key_Escape ? kEscapeKeyCode : key->key();
     return Form_KeyDown(keyCode, key->modifiers());
+}
+
+void frmMender::changeEvent(QEvent* event)
+{
+    if (textFit_ && (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)) textFit_->Apply();
+    QWidget::changeEvent(event);
 }
 
 void frmMender::closeEvent(QCloseEvent* event)

@@ -10,6 +10,7 @@
 
 #include "HeldEscape.h"
 #include "JoinerWindow.h"
+#include "TextFit.h"
 
 class Drives;
 class FileDialog;
@@ -69,6 +70,8 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // A new font or style refits the controls to their texts.
+    void changeEvent(QEvent* event) override;
 
 private:
     void CreateControls();
@@ -83,6 +86,7 @@ private:
     // The real services, for the members that were left empty.
     struct OwnServices;
     std::unique_ptr<OwnServices> own_;
+    std::unique_ptr<TextFit> textFit_;
 
     std::array<QLabel*, 3> Label3{};
     QLineEdit* txtKetugoFileName = nullptr;

@@ -6,11 +6,13 @@
 
 #include "CommandLine.h"
 #include "MenderIcon.h"
+#include "QtTranslation.h"
 #include "frmMender.h"
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    StartQtTranslation();
     modCarver::ParseArguments(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Mender"));
     QApplication::setWindowIcon(MenderIcon());

@@ -199,7 +199,7 @@ IoStatus BinaryReader::DoRead(std::span<char> block)
                     if (errno == EINTR) continue;
                     return IoStatus::FromErrno(errno);
                 }
-                if (n == 0) return IoStatus::Failure("ﾌｧｲﾙが途中で終わっています");
+                if (n == 0) return IoStatus::Failure(N_("ﾌｧｲﾙが途中で終わっています"));
                 done += static_cast<size_t>(n);
                 position_ += n;
                 continue;
@@ -209,7 +209,7 @@ IoStatus BinaryReader::DoRead(std::span<char> block)
                 if (errno == EINTR) continue;
                 return IoStatus::FromErrno(errno);
             }
-            if (n == 0) return IoStatus::Failure("ﾌｧｲﾙが途中で終わっています");
+            if (n == 0) return IoStatus::Failure(N_("ﾌｧｲﾙが途中で終わっています"));
             bufferPos_ = 0;
             bufferEnd_ = static_cast<size_t>(n);
         }
@@ -387,7 +387,7 @@ IoStatus TextFileReader::ReadLine(std::string& utf8) { return DoReadLine(utf8).A
 IoStatus TextFileReader::DoReadLine(std::string& utf8)
 {
     if (!open_) return IoStatus::FromErrno(EBADF);
-    if (pos_ >= content_.size()) return IoStatus::Failure("ﾌｧｲﾙの終わりより先は読めません");
+    if (pos_ >= content_.size()) return IoStatus::Failure(N_("ﾌｧｲﾙの終わりより先は読めません"));
     const size_t lineEnd = content_.find_first_of("\r\n", pos_);
     const size_t end = lineEnd == std::string::npos ? content_.size() : lineEnd;
     utf8 = DecodeTextLine(std::string_view(content_).substr(pos_, end - pos_));

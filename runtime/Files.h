@@ -11,6 +11,8 @@
 #include <string>
 #include <utility>
 
+#include "Translation.h"
+
 class [[nodiscard]] IoStatus {
 public:
     static IoStatus Success() { return IoStatus(); }
@@ -41,8 +43,8 @@ private:
 inline void IgnoreResult(const IoStatus&) {}
 
 // Descriptions of the refusals the file layer makes itself.
-inline constexpr const char* kNotRegularFile = "通常のﾌｧｲﾙではありません";
-inline constexpr const char* kFileInUse = "他のﾌﾟﾛｸﾞﾗﾑが使用中です";
+inline constexpr const char* kNotRegularFile = N_("通常のﾌｧｲﾙではありません");
+inline constexpr const char* kFileInUse = N_("他のﾌﾟﾛｸﾞﾗﾑが使用中です");
 
 // Linux has no read-only attribute of the Windows kind: a file whose owner-write
 // bit is clear counts as read-only. Such a file is never deleted by DeleteFile

@@ -128,9 +128,10 @@ std::optional<int32_t> TextToInt32(std::string_view text)
     return static_cast<int32_t>(rounded);
 }
 
-std::string FullWidthDigits(int64_t value)
+std::string FullWidthDigits(int64_t value) { return FullWidthDigitsOf(std::to_string(value)); }
+
+std::string FullWidthDigitsOf(std::string_view plain)
 {
-    const std::string plain = std::to_string(value);
     std::string out;
     for (char c : plain) {
         if (IsDigit(c)) {

@@ -32,3 +32,5 @@ std::optional<int32_t> TextToInt32(std::string_view text);
 // Decimal digits written with their full-width forms (U+FF10 to U+FF19), for
 // the numbers inside questions.
 std::string FullWidthDigits(int64_t value);
+// The same for the digits inside a text; other characters stay.
+std::string FullWidthDigitsOf(std::string_view text);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "Files.h"
+#include "Translation.h"
 
 // YesNo: はい/いいえ with いいえ the default (and the answer to Esc).
 enum class MsgButtons { Ok, OkCancel, YesNoCancel, YesNo };
@@ -23,10 +24,12 @@ public:
                                  const std::string& caption = {}) = 0;
     // The failure message of a run: firstLine, then the system's description
     // of the cause, with OK only and the stop icon. A terminal prints it as one
-    // line that names the program and the cause's file instead.
+    // line that names the program and the cause's file instead. Texts reach
+    // these two as the engines hold them (Japanese); a user interface shows
+    // them translated (Tr), the composed ones already are.
     virtual void ShowFailure(const std::string& firstLine, const IoStatus& cause)
     {
-        MessageBox(firstLine + kCrLf + cause.Description(), MsgButtons::Ok, MsgIcon::Stop);
+        MessageBox(Tr(firstLine) + kCrLf + Tr(cause.Description()), MsgButtons::Ok, MsgIcon::Stop);
     }
     // Lets pending window events run once; the window's handlers run nested.
     virtual void Yield() = 0;

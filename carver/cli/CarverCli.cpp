@@ -1,5 +1,4 @@
 // carver-cli: the split engine driven from a terminal or a script.
-#include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <unistd.h>
@@ -101,7 +100,7 @@ private:
 
 int main(int argc, char** argv)
 {
-    std::setlocale(LC_ALL, "");  // error descriptions in the user's language
+    StartTranslation();  // texts and error descriptions in the user's language
     // Past a file-size limit a write then fails (EFBIG) and is reported like a
     // full disk, instead of the signal ending the program in the middle.
     std::signal(SIGXFSZ, SIG_IGN);

@@ -35,6 +35,8 @@ QColor QtProgressBox::BarColour() const
     return palette().color(QPalette::Active, QPalette::Highlight);
 }
 
+QColor QtProgressBox::GroundColour() const { return palette().color(QPalette::Active, QPalette::Base); }
+
 QtProgressBox::ScreenPicture QtProgressBox::ScreenPictureOf(const ProgressPicture& picture)
 {
     ScreenPicture s;
@@ -63,30 +65,37 @@ void QtProgressBox::Paint(const ProgressPicture& picture)
 void QtProgressBox::Render(const ScreenPicture& s)
 {
     if (image_.size() != QSize(s.width, s.height)) image_ = QImage(s.width, s.height, QImage::Format_RGB32);
-    image_.fill(Qt::white);
+    const QColor ground = GroundColour();
     const QColor colour = BarColour();
+    image_.fill(ground);
 
     QPainter painter(&image_);
-    // Plain, not smoothed, text: every pixel of the label is the bar's colour,
-    // so the not-xor below turns exactly those pixels white.
+    // Plain, not smoothed, text: every pixel of the label is one colour.
     QFont labelFont = font();
     labelFont.setStyleStrategy(QFont::NoAntialias);
     painter.setFont(labelFont);
-    // The label in copy mode, on a blanked rectangle.
-    painter.fillRect(QRect(s.labelX, s.labelY, s.labelWidth, s.labelHeight), Qt::white);
+    const QPointF labelAt(s.labelX, s.labelY + QFontMetricsF(font()).ascent());
+    const QString label = QString::fromStdString(s.label);
+    // The label in the bar's colour, on a blanked rectangle.
+    painter.fillRect(QRect(s.labelX, s.labelY, s.labelWidth, s.labelHeight), ground);
     painter.setPen(colour);
-    painter.drawText(QPointF(s.labelX, s.labelY + QFontMetricsF(font()).ascent()), QString::fromStdString(s.label));
-    // The bar in not-xor mode: the label's pixels turn white where it passes
-    // under them, the ground turns the bar's colour. White would change
-    // nothing, so no bar is simply no fill.
-    painter.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
-    if (s.barPixels > 0) painter.fillRect(QRect(0, 0, s.barPixels, s.height), colour);
+    painter.drawText(labelAt, label);
+    // Where the bar passes, the ground turns the bar's colour and the label's
+    // pixels the ground's. On a white ground that is exactly a not-xor of the
+    // bar's colour; drawn this way a dark ground keeps the same look.
+    if (s.barPixels > 0) {
+        const QRect bar(0, 0, s.barPixels, s.height);
+        painter.fillRect(bar, colour);
+        painter.setClipRect(bar);
+        painter.setPen(ground);
+        painter.drawText(labelAt, label);
+    }
 }
 
 void QtProgressBox::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::white);
+    painter.fillRect(rect(), GroundColour());
     painter.drawImage(0, 0, image_);
 }
 

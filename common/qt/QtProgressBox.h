@@ -25,6 +25,9 @@ public:
     const QImage& Picture() const { return image_; }
     // The title-bar colour of the user's palette, in which label and bar are drawn.
     QColor BarColour() const;
+    // The box's ground: the theme's colour for text fields (white in a light
+    // theme, dark in a dark one).
+    QColor GroundColour() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -4,6 +4,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "QtTranslation.h"
+
 namespace {
 // The engines yield once per 4096-byte block; running the event loop that often
 // would cost more than the copy itself.
@@ -14,8 +16,8 @@ MsgAnswer QtUiServices::MessageBox(const std::string& text, MsgButtons buttons, 
                                    const std::string& caption)
 {
     QMessageBox box(owner_);
-    box.setWindowTitle(caption.empty() ? title_ : QString::fromStdString(caption));
-    QString body = QString::fromStdString(text);
+    box.setWindowTitle(caption.empty() ? title_ : TrQ(caption.c_str()));
+    QString body = TrQ(text.c_str());
     body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     box.setText(body);
     box.setIcon(icon == MsgIcon::Stop ? QMessageBox::Critical : QMessageBox::Warning);
@@ -31,16 +33,16 @@ MsgAnswer QtUiServices::MessageBox(const std::string& text, MsgButtons buttons, 
         break;
     case MsgButtons::OkCancel:
         ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
-        cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+        cancel = box.addButton(TrQ("キャンセル"), QMessageBox::RejectRole);
         break;
     case MsgButtons::YesNoCancel:
-        yes = box.addButton(QStringLiteral("はい"), QMessageBox::YesRole);
-        no = box.addButton(QStringLiteral("いいえ"), QMessageBox::NoRole);
-        cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+        yes = box.addButton(TrQ("はい"), QMessageBox::YesRole);
+        no = box.addButton(TrQ("いいえ"), QMessageBox::NoRole);
+        cancel = box.addButton(TrQ("キャンセル"), QMessageBox::RejectRole);
         break;
     case MsgButtons::YesNo:
-        yes = box.addButton(QStringLiteral("はい"), QMessageBox::YesRole);
-        no = box.addButton(QStringLiteral("いいえ"), QMessageBox::NoRole);
+        yes = box.addButton(TrQ("はい"), QMessageBox::YesRole);
+        no = box.addButton(TrQ("いいえ"), QMessageBox::NoRole);
         break;
     }
     // A question that may replace a file defaults to keeping it.

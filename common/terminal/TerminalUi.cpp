@@ -6,6 +6,8 @@
 #include <cstring>
 #include <unistd.h>
 
+#include "SharedTexts.h"
+
 namespace {
 
 volatile std::sig_atomic_t interruptPending = 0;
@@ -27,11 +29,6 @@ std::string Trim(const std::string& s)
     const size_t b = s.find_first_not_of(" \t\r\n");
     if (b == std::string::npos) return {};
     return s.substr(b, s.find_last_not_of(" \t\r\n") - b + 1);
-}
-
-bool EndsWith(const std::string& s, const std::string& tail)
-{
-    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 const char* Choices(MsgButtons b)
@@ -163,15 +160,17 @@ bool ParseAnswer(const std::string& line, MsgButtons buttons, MsgAnswer& answer)
     return false;
 }
 
-bool TerminalUi::IsAutoAnswered(const std::string& text, MsgButtons buttons) const
+bool TerminalUi::IsAutoAnswered(const std::string& shown, MsgButtons buttons) const
 {
-    if (settings_.yes && (text.rfind("分割数は ", 0) == 0 || text == "ﾌｧｲﾙの連結を行います" ||
-                          EndsWith(text, "枚目のﾃﾞｨｽｸをｾｯﾄして下さい") ||
-                          (buttons == MsgButtons::YesNo && EndsWith(text, "続きを連結しますか"))))
+    // The questions are recognised in the language they are shown in.
+    if (settings_.yes && (MadeFrom(shown, Tr(kPieceCountQuestion)) || shown == Tr(kJoinQuestion) ||
+                          shown == Tr(kFirstDiskQuestion) || MadeFrom(shown, Tr(kDiskQuestion)) ||
+                          (buttons == MsgButtons::YesNo && MadeFrom(shown, Tr(kResumeQuestion)))))
         return true;
     // Only --force agrees to replacing a file or joining a piece that looks wrong.
     return settings_.force && buttons == MsgButtons::YesNo &&
-           (EndsWith(text, "上書きしますか") || EndsWith(text, "連結を続けますか"));
+           (MadeFrom(shown, Tr(kSplitOverwriteQuestion)) || MadeFrom(shown, Tr(kJoinOverwriteQuestion)) ||
+            MadeFrom(shown, Tr(kPieceSizeQuestion)));
 }
 
 void TerminalUi::PrintFailureLines(const std::string& shown)
@@ -189,15 +188,17 @@ void TerminalUi::PrintFailureLines(const std::string& shown)
 void TerminalUi::ShowFailure(const std::string& firstLine, const IoStatus& cause)
 {
     progress_.Hide();
-    std::string line = cause.Subject().empty() ? firstLine : cause.Subject() + ": " + firstLine;
-    if (!cause.Description().empty()) line += ": " + cause.Description();
+    std::string line = cause.Subject().empty() ? Tr(firstLine) : cause.Subject() + ": " + Tr(firstLine);
+    if (!cause.Description().empty()) line += ": " + Tr(cause.Description());
     // One line: a line break from a file name would start a line without the program's name.
     PrintFailureLines(PrintableText(line));
 }
 
-MsgAnswer TerminalUi::MessageBox(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string&)
+MsgAnswer TerminalUi::MessageBox(const std::string& untranslated, MsgButtons buttons, MsgIcon icon,
+                                 const std::string&)
 {
     progress_.Hide();
+    const std::string text = Tr(untranslated);
     const std::string shown = WithLineBreaks(text);
     if (buttons == MsgButtons::Ok) {
         // Messages, not questions. A stop-icon one is a failure: every line names the program.

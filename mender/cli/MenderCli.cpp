@@ -1,5 +1,4 @@
 // mender-cli: the join engine driven from a terminal or a script.
-#include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <unistd.h>
@@ -31,7 +30,7 @@ public:
     }
     void DeletionFailed(const std::string& path, const std::string& reason) override
     {
-        failedDeletions_.push_back(path + ": " + reason);
+        failedDeletions_.push_back(path + ": " + Tr(reason));
     }
     void JoinStopped(int32_t joined, int32_t count, const std::string& rebuiltPath) override
     {
@@ -55,7 +54,7 @@ private:
 
 int main(int argc, char** argv)
 {
-    std::setlocale(LC_ALL, "");  // error descriptions in the user's language
+    StartTranslation();  // texts and error descriptions in the user's language
     // Past a file-size limit a write then fails (EFBIG) and is reported like a
     // full disk, instead of the signal ending the program in the middle.
     std::signal(SIGXFSZ, SIG_IGN);

@@ -16,6 +16,8 @@ ToolResult RunInFolder(const std::string& folder, const std::vector<std::string>
         ::dup2(pipeFds[1], STDOUT_FILENO);
         ::dup2(pipeFds[1], STDERR_FILENO);
         ::close(pipeFds[0]);
+        // The tools' verdicts ("OK", "FAILED") in every locale the tests run under.
+        ::setenv("LC_ALL", "C.UTF-8", 1);
         if (::chdir(folder.c_str()) == 0) ::execvp(args[0], args.data());
         ::_exit(127);
     }

@@ -14,11 +14,14 @@ id=io.github.carvermender
 expected=(
     bin/carver-cli bin/mender-cli
     share/man/man1/carver-cli.1 share/man/man1/mender-cli.1
+    share/man/ja/man1/carver-cli.1 share/man/ja/man1/mender-cli.1
     share/bash-completion/completions/carver-cli share/bash-completion/completions/mender-cli
     share/doc/carver-mender/LICENSE
+    share/locale/en/LC_MESSAGES/carver-mender.mo
 )
 if [[ $with_qt == ON ]]; then
     expected+=(bin/carver bin/mender share/man/man1/carver.1 share/man/man1/mender.1
+               share/man/ja/man1/carver.1 share/man/ja/man1/mender.1
                share/mime/packages/$id.xml)
     for app in Carver Mender; do
         expected+=(share/applications/$id.$app.desktop share/metainfo/$id.$app.metainfo.xml
@@ -54,3 +57,7 @@ head -c 2500000 /dev/urandom >"$work/source.bin"
 "$prefix/bin/mender-cli" -y "$work/set/source.000" "$work/joined" </dev/null
 [[ -f $work/set/source.003 ]] || { echo "FAIL: the split did not make three pieces"; exit 1; }
 cmp "$work/source.bin" "$work/joined/source.bin"
+
+# The installed programs find their catalog below their own prefix.
+question=$(LANGUAGE= LC_ALL=en_US.UTF-8 "$prefix/bin/carver-cli" "$work/source.bin" "$work/set" </dev/null 2>&1 || true)
+[[ $question == *"Split into 2 pieces"* ]] || { echo "FAIL: the installed carver-cli shows no English: $question"; exit 1; }

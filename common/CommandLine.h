@@ -1,5 +1,6 @@
 #pragma once
-// Carver's command line: one optional argument, the file to split. Every
+// The windows' command line: one optional argument, the file to split (Carver)
+// or the join-info file to start with (Mender). Every
 // argument is turned into its long form, component by component, so that the
 // file box shows the names as they are stored.
 //
