@@ -37,8 +37,9 @@ IoStatus CopyFile(const std::string& from, const std::string& to)
 std::string LackingMessage(const std::vector<std::string>& lost, uint64_t lacking)
 {
     std::string names;
-    for (const std::string& name : lost) names += "「" + name + "」";
-    return names + "を修復できません　修復用ﾃﾞｰﾀがあと " + std::to_string(lacking) + " ｽﾗｲｽ必要です";
+    for (const std::string& name : lost)
+        names = names.empty() ? TrFormat(N_("「{1}」"), {name}) : TrFormat(N_("{1}「{2}」"), {names, name});
+    return TrFormat(N_("{1}を修復できません　修復用ﾃﾞｰﾀがあと {2} ｽﾗｲｽ必要です"), {names, std::to_string(lacking)});
 }
 
 }  // namespace

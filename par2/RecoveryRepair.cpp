@@ -215,7 +215,7 @@ IoStatus Repair(const RecoverySet& set, const std::vector<RepairFile>& inputs, c
     for (Lost& l : lost) {
         const FileDescription& file = *plan.files[l.file];
         const SliceChecksum& sum = set.checksums.at(file.fileId)[l.start / set.sliceSize];
-        if (l.md5.Finish() != sum.md5) return IoStatus::Failure("ﾌｧｲﾙを修復できません").About(file.name);
+        if (l.md5.Finish() != sum.md5) return IoStatus::Failure(N_("ﾌｧｲﾙを修復できません")).About(file.name);
     }
     return IoStatus::Success();
 }

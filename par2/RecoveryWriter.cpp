@@ -28,7 +28,7 @@ IoStatus ReadExactly(int fd, uint64_t pos, char* out, size_t size, const std::st
         const ssize_t n = ::pread(fd, out, size, static_cast<off_t>(pos));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return IoStatus::FromErrno(errno).About(path);
-        if (n == 0) return IoStatus::Failure("ﾌｧｲﾙが途中で終わっています").About(path);
+        if (n == 0) return IoStatus::Failure(N_("ﾌｧｲﾙが途中で終わっています")).About(path);
         out += n;
         pos += static_cast<uint64_t>(n);
         size -= static_cast<size_t>(n);

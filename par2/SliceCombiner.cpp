@@ -45,7 +45,7 @@ public:
             const ssize_t n = ::pread(fd, out, size, static_cast<off_t>(pos));
             if (n < 0 && errno == EINTR) continue;
             if (n < 0) return IoStatus::FromErrno(errno).About(s.path);
-            if (n == 0) return IoStatus::Failure("ﾌｧｲﾙが途中で終わっています").About(s.path);
+            if (n == 0) return IoStatus::Failure(N_("ﾌｧｲﾙが途中で終わっています")).About(s.path);
             out += n;
             pos += static_cast<uint64_t>(n);
             size -= static_cast<size_t>(n);

@@ -6,9 +6,9 @@ set -euo pipefail
 source_dir=$1
 output=$2
 cd "$source_dir"
-find runtime common carver mender -name '*.cpp' -o -name '*.h' | LC_ALL=C sort |
+find runtime common par2 carver mender -name '*.cpp' -o -name '*.h' | LC_ALL=C sort |
     xgettext --files-from=- --from-code=UTF-8 --language=C++ \
         --keyword=N_ --keyword=Tr --keyword=TrFormat:1 --keyword=TrQ \
-        --add-comments=TRANSLATORS: --no-wrap --sort-by-file \
+        --add-comments=TRANSLATORS: --no-wrap --no-location --sort-output \
         --package-name=carver-mender --msgid-bugs-address=dev@carver.local \
         --output="$output"

@@ -7,6 +7,7 @@
 #include "CarverCliOptions.h"
 #include "DriveKindOverride.h"
 #include "Paths.h"
+#include "SharedTexts.h"
 #include "TerminalUi.h"
 #include "modCarver.h"
 
@@ -53,13 +54,13 @@ public:
     {
         if (!options_.recovery) return true;
         if (!fixed_) {
-            ui_.ShowFailure("ﾌｧｲﾙ分割失敗 原因を調査後再度実行して下さい",
+            ui_.ShowFailure(modCarver::kSplitFailed,
                             IoStatus::Failure("recovery data (-r) is written on fixed drives only").About(options_.folder));
             return false;
         }
         const auto existing = modCarver::ExistingRecoveryFiles(names_);
         return existing.empty() ||
-               ui_.MessageBox("分割先に「" + FileNameOf(existing.front()) + "」があります　上書きしますか",
+               ui_.MessageBox(TrFormat(kSplitOverwriteQuestion, {FileNameOf(existing.front())}),
                               MsgButtons::YesNo, MsgIcon::Warning) == MsgAnswer::Yes;
     }
 

@@ -89,7 +89,7 @@ int main(int argc, char** argv)
         for (const std::string& name : rebuilt)
             std::fprintf(stderr, "mender-cli: %s: rebuilt from the recovery data\n", name.c_str());
         if (result == modMender::SetRepairResult::Failed)
-            ui.ShowFailure("ﾌｧｲﾙ連結失敗　原因を調査後再度実行してください", failure);
+            ui.ShowFailure(N_("ﾌｧｲﾙ連結失敗　原因を調査後再度実行してください"), failure);
         if (result == modMender::SetRepairResult::Failed || result == modMender::SetRepairResult::Cancelled)
             return ExitStatusOf(ui);
     }
