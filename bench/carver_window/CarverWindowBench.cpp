@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "QtTranslation.h"
 #include "QtUiServices.h"
 #include "frmCarver.h"
 
@@ -35,6 +36,7 @@ private:
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    StartQtTranslation();
     if (argc != 3) {
         std::fprintf(stderr, "usage: carver-window-bench <source> <folder>\n");
         return 64;

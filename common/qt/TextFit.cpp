@@ -124,18 +124,18 @@ void TextFit::Fit(QWidget& container)
         if (!moved) break;
     }
 
-    // The container holds its controls with the margin they had (up to kSpacing).
+    // The container holds its controls with the margin they had (up to
+    // kSpacing); one that spanned it from edge to edge spans it still.
     const QRect designed = designed_.value(&container);
+    const auto spans = [&](const QRect& d) { return d.left() <= 0 && d.right() >= designed.width() - 1; };
     int width = designed.width();
     for (QWidget* control : controls) {
         const QRect d = designed_.value(control);
-        const bool spanned = d.left() <= 0 && d.right() >= designed.width() - 1;
-        if (!spanned) width = std::max(width, control->geometry().right() + 1 + std::min(designed.width() - 1 - d.right(), kSpacing));
+        const int margin = std::min(designed.width() - 1 - d.right(), kSpacing);
+        if (!spans(d)) width = std::max(width, control->geometry().right() + 1 + margin);
     }
-    for (QWidget* control : controls) {
-        const QRect d = designed_.value(control);
-        if (d.left() <= 0 && d.right() >= designed.width() - 1) control->resize(width, control->height());
-    }
+    for (QWidget* control : controls)
+        if (spans(designed_.value(control))) control->resize(width, control->height());
     if (&container == &window_)
         window_.setFixedSize(width, designed.height());
     else
