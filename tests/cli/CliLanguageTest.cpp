@@ -3,12 +3,11 @@
 // and -y and --force still recognise the questions they answer.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <optional>
 
 #include "ChildProcess.h"
 #include "JapaneseText.h"
+#include "ScopedLocale.h"
 #include "TempFolder.h"
 
 namespace fs = std::filesystem;
@@ -17,29 +16,6 @@ namespace {
 
 const std::string kCarver = CARVER_CLI;
 const std::string kMender = MENDER_CLI;
-
-// The children's locale, put back afterwards.
-class ChildLocale {
-public:
-    ChildLocale(const char* language, const char* lang)
-    {
-        for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
-            const char* old = std::getenv(name);
-            saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-            ::unsetenv(name);
-        }
-        if (language != nullptr) ::setenv("LANGUAGE", language, 1);
-        ::setenv("LANG", lang, 1);
-    }
-    ~ChildLocale()
-    {
-        for (const auto& [name, value] : saved_)
-            value ? ::setenv(name.c_str(), value->c_str(), 1) : ::unsetenv(name.c_str());
-    }
-
-private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-};
 
 struct CliRun {
     const std::string& program;
@@ -62,9 +38,11 @@ std::string RunAll(const CliRun& run, int& status)
 
 TEST(CliLanguage, EnglishShowsNoJapaneseAnywhere)
 {
-    for (const auto& [language, lang] : {std::pair<const char*, const char*>{"en", "fr_FR.UTF-8"},
-                                         {nullptr, "en_US.UTF-8"}}) {
-        ChildLocale locale(language, lang);
+    using Variables = std::initializer_list<std::pair<const char*, const char*>>;
+    // English asked for by name (in a locale that is not even installed), and by the locale.
+    for (const Variables variables : {Variables{{"LANGUAGE", "en"}, {"LANG", "fr_FR.UTF-8"}},
+                                      Variables{{"LANG", "en_US.UTF-8"}}}) {
+        ScopedLocale locale(variables);
         TempFolder dir;
         WriteBytes(dir / "src.bin", PatternBytes(10000));
         fs::create_directory(dir / "out");
@@ -105,7 +83,7 @@ TEST(CliLanguage, EnglishShowsNoJapaneseAnywhere)
 
 TEST(CliLanguage, JapaneseLocaleShowsTheJapaneseTexts)
 {
-    ChildLocale locale(nullptr, "ja_JP.UTF-8");
+    ScopedLocale locale({{"LANG", "ja_JP.UTF-8"}});
     TempFolder dir;
     WriteBytes(dir / "src.bin", PatternBytes(10000));
     fs::create_directory(dir / "out");

@@ -5,22 +5,22 @@
 #include <QMessageBox>
 #include <QTimer>
 #include <QtTest>
-#include <cstdlib>
 #include <memory>
 
 #include "JapaneseText.h"
 #include "QtUiServices.h"
+#include "ScopedLocale.h"
 #include "frmCarver.h"
 #include "frmMender.h"
 
 namespace {
 
-void ChooseLanguage(const QString& language)
-{
-    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"}) ::unsetenv(name);
-    ::setenv("LANG", language == QLatin1String("en") ? "en_US.UTF-8" : "ja_JP.UTF-8", 1);
-    StartTranslation(CATALOG_FOLDER);
-}
+// The windows' language for a while, chosen as at a program's start.
+class Language : public ScopedLanguage {
+public:
+    explicit Language(const QString& language)
+        : ScopedLanguage({{"LANG", language == QLatin1String("en") ? "en_US.UTF-8" : "ja_JP.UTF-8"}}, CATALOG_FOLDER) {}
+};
 
 // Every text the window shows with the control that shows it.
 std::vector<std::pair<QWidget*, QString>> Texts(QWidget& window)
@@ -54,8 +54,6 @@ class WindowTextsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanupTestCase() { ChooseLanguage(QStringLiteral("ja")); }
-
     void textsShowWhole_data()
     {
         QTest::addColumn<QString>("language");
@@ -69,7 +67,7 @@ private slots:
     {
         QFETCH(QString, language);
         QFETCH(int, pixelSize);
-        ChooseLanguage(language);
+        Language shown(language);
         std::vector<std::unique_ptr<QWidget>> windows;
         windows.push_back(std::make_unique<frmCarver>());
         windows.push_back(std::make_unique<frmMender>());
@@ -95,7 +93,7 @@ private slots:
 
     void questionsInEnglish()
     {
-        ChooseLanguage(QStringLiteral("en"));
+        Language english(QStringLiteral("en"));
         QtUiServices ui(QStringLiteral("Mender"));
         QString shown;
         QTimer::singleShot(0, [&] {

@@ -1,41 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <optional>
 #include <set>
 
 #include "JapaneseText.h"
+#include "ScopedLocale.h"
 #include "SharedTexts.h"
 #include "SplitEngine.h"
 #include "Translation.h"
-
-namespace {
-
-// The environment of one case, put back afterwards.
-class Environment {
-public:
-    Environment(std::initializer_list<std::pair<const char*, const char*>> values)
-    {
-        for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
-            const char* old = std::getenv(name);
-            saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-            ::unsetenv(name);
-        }
-        for (const auto& [name, value] : values) ::setenv(name, value, 1);
-        StartTranslation(CATALOG_FOLDER);
-    }
-    ~Environment()
-    {
-        for (const auto& [name, value] : saved_)
-            value ? ::setenv(name.c_str(), value->c_str(), 1) : ::unsetenv(name.c_str());
-        StartTranslation(CATALOG_FOLDER);
-    }
-
-private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-};
-
-}  // namespace
 
 TEST(Translation, LanguageChosenFromTheLocaleAndLanguageList)
 {
@@ -120,7 +91,7 @@ TEST(Translation, CatalogChosenByTheEnvironment)
              {{{"LANG", "xx_YY.UTF-8"}}, "en", "Splitting failed; find the cause and try again",
               "Please insert disk 12."},
          }) {
-        Environment environment(c.environment);
+        ScopedLanguage environment(c.environment, CATALOG_FOLDER);
         EXPECT_EQ(ShownLanguage(), c.language);
         EXPECT_EQ(Tr(modCarver::kSplitFailed), c.failed);
         EXPECT_EQ(modCarver::DiskQuestion(12), c.disk);
@@ -129,7 +100,7 @@ TEST(Translation, CatalogChosenByTheEnvironment)
 
 TEST(Translation, EnglishQuestionsHoldNoJapanese)
 {
-    Environment english({{"LANGUAGE", "en"}, {"LANG", "en_US.UTF-8"}});
+    ScopedLanguage english({{"LANGUAGE", "en"}, {"LANG", "en_US.UTF-8"}}, CATALOG_FOLDER);
     EXPECT_EQ(modCarver::PieceCountQuestion(756), "Split into 756 pieces (*.001–*.756)?");
     EXPECT_EQ(modCarver::DiskQuestion(1), "Please insert disk 1.");
     for (const char* text : {kPieceCountQuestion, kFirstDiskQuestion, kDiskQuestion, kJoinQuestion, kResumeQuestion,
