@@ -1,5 +1,6 @@
 #include "Translation.h"
 
+#include <charconv>
 #include <clocale>
 #include <cstdlib>
 #include <filesystem>
@@ -132,8 +133,8 @@ std::string FillPlaceholders(std::string_view text, std::initializer_list<std::s
         const bool wide = inside.ends_with(":wide");
         const std::string_view number = wide ? inside.substr(0, inside.size() - 5) : inside;
         size_t index = 0;
-        bool valid = !number.empty() && number.size() <= 2;
-        for (char c : number) valid = valid && c >= '0' && c <= '9', index = index * 10 + static_cast<size_t>(c - '0');
+        const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), index);
+        const bool valid = !number.empty() && error == std::errc() && end == number.data() + number.size();
         filled.append(text.substr(pos, open - pos));
         if (valid && index >= 1 && index <= args.size()) {
             const std::string& arg = *(args.begin() + (index - 1));
