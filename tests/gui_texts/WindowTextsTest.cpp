@@ -2,12 +2,14 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QTimer>
 #include <QtTest>
 #include <memory>
 
 #include "JapaneseText.h"
+#include "QtTranslation.h"
 #include "QtUiServices.h"
 #include "ScopedLocale.h"
 #include "frmCarver.h"
@@ -89,6 +91,18 @@ private slots:
                 QVERIFY2(inside.contains(place), qPrintable(Where(w, text)));
             }
         }
+    }
+
+    // Qt's own texts (the file dialog's) follow the language shown.
+    void qtTextsFollow()
+    {
+        for (const auto& [lang, open] : {std::pair{"ja_JP.UTF-8", "開く(&O)"}, std::pair{"C", "開く(&O)"},
+                                         std::pair{"en_US.UTF-8", "&Open"}}) {
+            ScopedLocale locale({{"LANG", lang}});
+            StartQtTranslation();
+            QCOMPARE(QFileDialog::tr("&Open"), QString::fromUtf8(open));
+        }
+        StartQtTranslation();
     }
 
     void questionsInEnglish()
