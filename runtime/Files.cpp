@@ -54,6 +54,19 @@ IoStatus OpenRegular(const std::string& path, int flags, mode_t mode, int& fd)
     return IoStatus::Success();
 }
 
+// Cuts an open file to `length` bytes, leaving one that is not longer
+// untouched: ext4 flushes a file truncated to nothing when it is closed (its
+// rule for files rewritten after a truncate), so a new, empty output that is
+// "emptied" anyway would wait for the device at every close.
+IoStatus CutIfLonger(int fd, int64_t length)
+{
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return IoStatus::FromErrno(errno);
+    if (st.st_size <= length) return IoStatus::Success();
+    if (::ftruncate(fd, length) != 0) return IoStatus::FromErrno(errno);
+    return IoStatus::Success();
+}
+
 IoStatus LockDescriptor(int fd)
 {
     while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -258,10 +271,9 @@ IoStatus BinaryWriter::DoCreate(const std::string& path)
     if (IsReadOnly(path)) return IoStatus::FromErrno(EACCES);
     int fd = -1;
     if (IoStatus s = OpenRegular(path, O_WRONLY | O_CREAT | O_NOFOLLOW, 0666, fd); !s) return s;
-    if (::ftruncate(fd, 0) != 0) {
-        const int error = errno;
+    if (IoStatus s = CutIfLonger(fd, 0); !s) {
         ::close(fd);
-        return IoStatus::FromErrno(error);
+        return s;
     }
     Attach(fd, 0);
     return IoStatus::Success();
@@ -295,8 +307,8 @@ IoStatus BinaryWriter::TruncateTo(int64_t length)
 {
     if (fd_ < 0) return IoStatus::FromErrno(EBADF).About(path_);
     if (IoStatus s = FlushBuffer(); !s) return std::move(s).About(path_);
-    if (::ftruncate(fd_, length) != 0 || ::lseek(fd_, length, SEEK_SET) < 0)
-        return IoStatus::FromErrno(errno).About(path_);
+    if (IoStatus s = CutIfLonger(fd_, length); !s) return std::move(s).About(path_);
+    if (::lseek(fd_, length, SEEK_SET) < 0) return IoStatus::FromErrno(errno).About(path_);
     length_ = length;
     return IoStatus::Success();
 }
