@@ -36,4 +36,10 @@ IoStatus CheckSourceIsSpared(const std::string& sourcePath, const SplitSetNames&
     return IoStatus::Success();
 }
 
+bool IsSourceFile(const std::string& sourcePath, const std::string& path)
+{
+    struct stat source;
+    return ::stat(sourcePath.c_str(), &source) == 0 && SameFile(source, path);
+}
+
 }  // namespace modCarver

@@ -15,4 +15,7 @@ namespace modCarver {
 IoStatus CheckSourceIsSpared(const std::string& sourcePath, const SplitSetNames& names, int64_t pieceCount,
                              bool withBatch);
 
+// Whether the file at `path` is the source itself (by file identity).
+bool IsSourceFile(const std::string& sourcePath, const std::string& path);
+
 }  // namespace modCarver

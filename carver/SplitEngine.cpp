@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <optional>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 #include "BatchText.h"
@@ -58,11 +59,16 @@ bool HoldsControlCharacter(const std::string& name)
 using Ending = std::optional<bool>;
 constexpr Ending kGoOn = std::nullopt;
 
-// What a removable disk keeps free beside its piece: a block for the
-// manifest, and a block because pieces after the first are the split size
-// rounded up to whole blocks, up to one block more than the figure the disk
-// questions measure.
-constexpr int64_t kManifestRoom = 2 * kBlockSize;
+// What a removable disk keeps free beside piece k: the blocks of its
+// manifest, which holds the lines of pieces 1 to k (each at most the digits,
+// two spaces, the escape mark and a name whose every byte is escaped), and a
+// block because pieces after the first are the split size rounded up to whole
+// blocks, up to one block more than the figure the disk questions measure.
+int64_t ManifestRoom(int64_t k, const std::string& pieceName)
+{
+    const int64_t line = 64 + 2 + 1 + 2 * static_cast<int64_t>(pieceName.size()) + 1;
+    return (k * line + kBlockSize - 1) / kBlockSize * kBlockSize + kBlockSize;
+}
 
 class SplitRun {
 public:
@@ -85,10 +91,16 @@ private:
     Ending AskForDisk(int64_t k);
     void UseFolderOnDisk();
     Ending EndOfDisk(int64_t k);
-    double Room() const { return removable_ && makeManifest_ ? kManifestRoom : 0; }
+    double Room(int64_t k) const
+    {
+        if (!removable_ || !makeManifest_) return 0;
+        return static_cast<double>(ManifestRoom(k, names_.PieceFileName(static_cast<int32_t>(k))));
+    }
     Ending ClaimDisk(int64_t k);
     std::vector<std::string> FilesOnDisk(int64_t k) const;
+    void DeleteEarlierSet();
     IoStatus CheckSource();
+    IoStatus CheckNameLength() const;
     IoStatus CheckBeforeWriting();
     IoStatus WriteSetDescription();
     void StartPlan(double firstDiskFree);
@@ -133,7 +145,8 @@ private:
     std::vector<char> buffer_;
     // Hashes every block as it is copied, when the set gets its manifests.
     std::unique_ptr<CopyHasher> hasher_;
-    int64_t firstPieceOnDisk_ = 1;
+    // The lines of every piece closed so far, for the manifests.
+    std::vector<ManifestEntry> manifestLines_;
 };
 
 bool SplitRun::Run()
@@ -146,6 +159,7 @@ bool SplitRun::Run()
     disk_.emplace(drives_, ui_, folder_, removable_);
     if (IoStatus s = CheckSource(); !s) return Failed(s);
     counts_ = ComputePieceCounts(FileLength(source_), splitSize_);
+    if (IoStatus s = CheckNameLength(); !s) return Failed(s);
     const std::string range = PieceRangeText(counts_.pieceCount);
     window_.SetPieceRange(range);
     ui_.Yield();
@@ -192,6 +206,18 @@ IoStatus SplitRun::CheckSource()
     return IoStatus::Success();
 }
 
+// Every file of the set must fit the destination's names, or the split would
+// stop after writing pieces (the manifest, written last, is mostly the longest).
+IoStatus SplitRun::CheckNameLength() const
+{
+    const long limit = ::pathconf(folder_.c_str(), _PC_NAME_MAX);
+    const size_t longest = limit > 0 ? static_cast<size_t>(limit) : size_t{255};
+    const std::string last = names_.PieceFileName(static_cast<int32_t>(std::min<int64_t>(counts_.pieceCount, INT32_MAX)));
+    for (const std::string& name : {FileNameOf(names_.ManifestPath()), last})
+        if (name.size() > longest) return IoStatus::FromErrno(ENAMETOOLONG).About(names_.folder + name);
+    return IoStatus::Success();
+}
+
 IoStatus SplitRun::CheckBeforeWriting()
 {
     if (counts_.pieceCount > INT32_MAX) return IoStatus::Failure(N_("分割数が多すぎます")).About(source_);
@@ -209,7 +235,7 @@ IoStatus SplitRun::CheckBeforeWriting()
 Ending SplitRun::FullPiece(int64_t k)
 {
     if (Ending end = AskForDisk(k)) return end;
-    if (EnsureDiskSpace(window_, ui_, *disk_, splitSize_ + Room(), source_) != kDiskSpaceOk) return GaveUpBeforePiece();
+    if (EnsureDiskSpace(window_, ui_, *disk_, splitSize_ + Room(k), source_) != kDiskSpaceOk) return GaveUpBeforePiece();
     UseFolderOnDisk();
     if (Ending end = ClaimDisk(k)) return end;
     if (k == 1) {
@@ -217,7 +243,7 @@ Ending SplitRun::FullPiece(int64_t k)
         DeleteExisting(names_.PiecePath(1));
         // Measured now, with the join-info and batch files on the disk and an
         // old piece 001 and manifest gone.
-        StartPlan(FreeBytesForPiece(disk_->Root()) - Room());
+        StartPlan(FreeBytesForPiece(disk_->Root()) - Room(k));
     } else {
         if (removable_) DeleteExisting(names_.ManifestPath());
         DeleteExisting(names_.PiecePath(static_cast<int32_t>(k)));
@@ -232,8 +258,8 @@ Ending SplitRun::FinalPiece(int64_t k)
     clsPrivate& figure = PrivateInstance();
     const std::string& folder = disk_->Locate();
     figure.DiskTotalSize(folder.empty() ? 0 : FreeBytesForPiece(folder));
-    if (figure.DiskTotalSize() < static_cast<double>(remaining_) + Room() &&
-        EnsureDiskSpace(window_, ui_, *disk_, splitSize_ + Room(), source_) != kDiskSpaceOk)
+    if (figure.DiskTotalSize() < static_cast<double>(remaining_) + Room(k) &&
+        EnsureDiskSpace(window_, ui_, *disk_, splitSize_ + Room(k), source_) != kDiskSpaceOk)
         return GaveUpAtDiskCheck();
     UseFolderOnDisk();
     if (Ending end = ClaimDisk(k)) return end;
@@ -306,10 +332,31 @@ Ending SplitRun::ClaimDisk(int64_t k)
     if (existing != files.end() &&
         ui_.MessageBox(OverwriteQuestion(FileNameOf(*existing)), MsgButtons::YesNo, MsgIcon::Warning) != MsgAnswer::Yes)
         return Refused();
+    DeleteEarlierSet();
     if (k == 1 && !joinInfoLock_.Held()) {
         if (IoStatus s = joinInfoLock_.LockNew(joinInfo); !s) return Failed(s);
     }
     return kGoOn;
+}
+
+// Once the disk is agreed to, an earlier set of this name on it goes before the
+// first new file is written: the pieces its join-info file counts, its
+// manifest and its batch file. A split killed halfway then leaves an
+// incomplete set, never old pieces behind new ones that a join would take
+// for one set. The join-info file itself is rewritten in place (it is locked).
+void SplitRun::DeleteEarlierSet()
+{
+    JoinInfo earlier;
+    const std::string joinInfo = names_.JoinInfoPath();
+    if (!FileExists(joinInfo) || !ReadJoinInfo(joinInfo, earlier).ok()) return;
+    const std::optional<int32_t> count = ValidPieceCount(earlier.countLine);
+    // Up to the first one missing: past a gap no join could reach a piece.
+    for (int32_t k = 1; count && k <= *count && FileExists(names_.PiecePath(k)); ++k) {
+        const std::string piece = names_.PiecePath(k);
+        if (!IsSourceFile(source_, piece)) DeleteExisting(piece);
+    }
+    for (const std::string& path : {names_.ManifestPath(), names_.BatchPath(), names_.folder + names_.baseName + ".BAT"})
+        if (!IsSourceFile(source_, path)) DeleteExisting(path);
 }
 
 IoStatus SplitRun::WriteSetDescription()
@@ -393,29 +440,23 @@ Ending SplitRun::DiskCheck()
 
 // The manifest of the disk that ends with piece k, once that piece is closed
 // and the disk is still in: on a removable drive every disk ends with its
-// piece, on a fixed one the last piece ends the only disk.
+// piece, on a fixed one the last piece ends the only disk. Each disk's
+// manifest repeats the lines of the disks before it, so a joiner can tell a
+// disk of this set from one of another set of the same name, and the last
+// one lists every piece.
 Ending SplitRun::EndOfDisk(int64_t k)
 {
     if (!hasher_ || (!removable_ && k < counts_.pieceCount)) return kGoOn;
     std::vector<Sha256Digest> digests;
     if (IoStatus s = hasher_->TakePieceDigests(digests); !s) return Failed(s);
-    std::vector<ManifestEntry> entries;
-    for (size_t i = 0; i < digests.size(); ++i)
-        entries.push_back({names_.PieceFileName(static_cast<int32_t>(firstPieceOnDisk_ + static_cast<int64_t>(i))),
-                           HexOf(digests[i])});
-    // The whole source goes next to the last piece, unless its name is one of
-    // the set's own (a source x.001 split elsewhere): one line could not check
-    // both files.
-    if (k == counts_.pieceCount && !names_.IsOwnFileName(names_.sourceName, counts_.pieceCount)) {
-        Sha256Digest whole;
-        if (IoStatus s = hasher_->WholeDigest(whole); !s) return Failed(s);
-        entries.push_back({names_.sourceName, HexOf(whole)});
+    for (const Sha256Digest& digest : digests) {
+        const auto piece = static_cast<int32_t>(manifestLines_.size() + 1);
+        manifestLines_.push_back({names_.PieceFileName(piece), HexOf(digest)});
     }
     const std::string path = names_.ManifestPath();
-    if (IoStatus s = WriteManifest(path, entries); !s) return Failed(s);
+    if (IoStatus s = WriteManifest(path, manifestLines_); !s) return Failed(s);
     disk_->Written(path);
     if (setDate_) ApplyFileTimes(path);
-    firstPieceOnDisk_ = k + 1;
     return kGoOn;
 }
 

@@ -90,8 +90,12 @@ IoStatus WriteManifest(const std::string& path, const std::vector<ManifestEntry>
     for (const ManifestEntry& e : entries) text += ManifestLine(e) + "\n";
     BinaryWriter file;
     if (IoStatus s = file.Create(path); !s) return s;
-    if (IoStatus s = file.Write(text); !s) return s;
-    return file.Close();
+    IoStatus written = file.Write(text);
+    IoStatus closed = file.Close();
+    if (written && closed) return written;
+    // A manifest cut short (a full disk) would fail pieces that are sound.
+    IgnoreResult(DeleteFile(path));
+    return written ? std::move(closed) : std::move(written);
 }
 
 void Manifest::AddLine(std::string_view line)

@@ -29,7 +29,7 @@ std::string ManifestLine(const ManifestEntry& entry);
 std::optional<ManifestEntry> ParseManifestLine(std::string_view line);
 
 // Writes the entries in order: the file is created (or emptied), written and
-// closed, each step checked. Like the pieces, it is not synced here: an
+// closed, each step checked; a file whose write fails is removed again. Like the pieces, it is not synced here: an
 // fsync would wait for every piece still in the page cache (ext4 writes the
 // data of a transaction before its commit); a removable disk is synced as a
 // whole before it may go.

@@ -1,5 +1,7 @@
 #include "Sha256.h"
 
+#include <algorithm>
+
 #include <openssl/err.h>
 #include <openssl/evp.h>
 
@@ -58,4 +60,20 @@ IoStatus Sha256::Finish(Sha256Digest& digest)
     const IoStatus status = finished ? IoStatus::Success() : LibraryFailure();
     Start();
     return status;
+}
+
+IoStatus Sha256OfFile(const std::string& path, Sha256Digest& digest)
+{
+    BinaryReader file;
+    if (IoStatus s = file.Open(path); !s) return s;
+    Sha256 hash;
+    std::string chunk(128 * 1024, '\0');
+    for (int64_t left = file.Length(); left > 0;) {
+        const size_t size = static_cast<size_t>(std::min<int64_t>(left, static_cast<int64_t>(chunk.size())));
+        const std::span<char> bytes(chunk.data(), size);
+        if (IoStatus s = file.Read(bytes); !s) return s;
+        hash.Update(bytes);
+        left -= static_cast<int64_t>(size);
+    }
+    return hash.Finish(digest).About(path);
 }

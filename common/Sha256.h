@@ -14,6 +14,9 @@ using Sha256Digest = std::array<unsigned char, 32>;
 // The digest as 64 lowercase hexadecimal digits.
 std::string HexOf(const Sha256Digest& digest);
 
+// The digest of a whole file, read in large chunks; a failure names the file.
+IoStatus Sha256OfFile(const std::string& path, Sha256Digest& digest);
+
 class Sha256 {
 public:
     Sha256();  // ready for the first bytes

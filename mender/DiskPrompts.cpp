@@ -7,7 +7,7 @@
 namespace modMender {
 
 PieceWait WaitForPiece(JoinerWindow& window, UiServices& ui, JoinDisks& disks, int32_t index,
-                       SplitSetNames& set, IoStatus& failure)
+                       SplitSetNames& set, const DiskOfSet& ofSet, IoStatus& failure)
 {
     if (disks.Removable() && index > 1) {
         if (IoStatus s = disks.ReleaseDisk(); !s) {
@@ -23,8 +23,15 @@ PieceWait WaitForPiece(JoinerWindow& window, UiServices& ui, JoinDisks& disks, i
     for (;;) {
         if (const std::string& folder = disks.Locate(); !folder.empty()) {
             set.folder = folder;
-            if (FileExists(set.PiecePath(index))) return PieceWait::Present;
-            if (IsNonRegularEntry(set.PiecePath(index))) return PieceWait::NotRegular;
+            bool right = true;
+            if (FileExists(set.PiecePath(index))) {
+                if (IoStatus s = ofSet(folder, right); !s) {
+                    failure = std::move(s);
+                    return PieceWait::Failed;
+                }
+                if (right) return PieceWait::Present;
+            }
+            if (right && IsNonRegularEntry(set.PiecePath(index))) return PieceWait::NotRegular;
         }
         std::string text = TrFormat(N_("ﾃﾞｨｽｸが違います　{1:wide} 番のﾃﾞｨｽｸをｾｯﾄして下さい"), {std::to_string(index)});
         if (!disks.Removable()) {

@@ -9,6 +9,7 @@
 #include "NumberFormat.h"
 #include "Paths.h"
 #include "SharedTexts.h"
+#include "Sha256.h"
 #include "SplitSet.h"
 #include "modMender.h"
 
@@ -19,9 +20,13 @@ bool CancelRequested = false;
 namespace {
 
 constexpr const char* kNoValidFileName = N_("連結情報ﾌｧｲﾙに正しいﾌｧｲﾙ名がありません");
-constexpr const char* kRebuiltIsOwnFile = N_("連結後ﾌｧｲﾙが分割ﾌｧｲﾙに上書きすることになります");
 constexpr const char* kBadJoinInfo = N_("連結情報ﾌｧｲﾙが正しくありません");
 constexpr const char* kJoinFailed = N_("ﾌｧｲﾙ連結失敗　原因を調査後再度実行してください");
+
+// What the terminal is told, on one line naming the file.
+constexpr const char* kUnusableManifest = "no line for this set: it is joined without the check";
+constexpr const char* kOtherSetsDisk = "the disk of another set: its manifest differs from the pieces joined";
+constexpr const char* kLeftOnFirstDisk = "left on the first disk, which is not in the drive now";
 
 std::string MissingPiece(const std::string& name) { return TrFormat(N_("分割ﾌｧｲﾙ「{1}」がありません"), {name}); }
 
@@ -49,6 +54,9 @@ private:
     bool Prepare();
     bool ReadSetDescription(const std::string& sourceFolder);
     bool OpenRebuiltFile();
+    std::optional<ResumeState> SavedState(bool rebuiltExists);
+    IoStatus CheckDisk(const std::string& folder, bool& ofSet);
+    bool FirstDiskInDrive();
     bool AllPiecesThere();
     bool PieceSizesAgreed();
     bool JoinPiece(int32_t i);
@@ -79,18 +87,20 @@ private:
     int32_t count_ = 0;
     std::string rebuiltPath_;
     std::string statePath_;
+    std::string countLine_;     // line 1 of the join-info file
     SplitSetNames set_;         // in the pieces' folder on the disk in the drive
     std::optional<JoinDisks> disks_;
     FileLock joinInfoLock_;
     BinaryWriter rebuilt_;
     ResumeState state_;
     std::optional<JoinVerifier> verifier_;  // the set's manifest, when it has one
-    // Pieces joined without a line of the manifest to check them by: deleted
-    // only once the whole file matched its line.
+    // Pieces joined without a line of the manifest to check them by: on a
+    // fixed drive deleted only once an older manifest's whole-file line matched.
     std::vector<std::string> unchecked_;
     int32_t first_ = 1;         // the first piece this run joins
     bool resuming_ = false;
     bool deleting_ = false;     // a piece has been deleted in this run
+    bool deletingLast_ = false; // the delete option, as read after the last piece
     bool descriptionGone_ = false;
     bool failed_ = false;       // the failure message has been shown
     std::vector<char> block_ = std::vector<char>(kBlockSize);
@@ -143,13 +153,14 @@ bool JoinRun::Prepare()
     if (IoStatus s = NameFitsFolder(set_.folder, set_.PieceFileName(count_)); !s) return Fail(s), false;
     statePath_ = ResumeStatePath(rebuiltPath_);
     disks_.emplace(drives_, ui_, set_.folder, removable_, rebuiltPath_, rebuilt_);
-    if (RebuiltFileIsOwnFile(rebuiltPath_, joinInfoPath_, set_, count_))
-        return Fail(IoStatus::Failure(kRebuiltIsOwnFile).About(rebuiltPath_)), false;
+    for (const std::string& path : {rebuiltPath_, statePath_})
+        if (RebuiltFileIsOwnFile(path, joinInfoPath_, set_, count_))
+            return Fail(IoStatus::Failure(kRebuiltIsOwnFile).About(path)), false;
     if (IsNonRegularEntry(rebuiltPath_))
         return Fail(IoStatus::Failure(kNotRegularFile).About(rebuiltPath_)), false;
 
-    state_ = ResumeState{AbsolutePath(joinInfoPath_), set_.sourceName, count_, 0, {}};
-    verifier_.emplace(FileNameOf(ManifestPathFor(joinInfoPath_)), set_.sourceName, removable_);
+    state_ = ResumeState{countLine_, set_.sourceName, count_, {}, false};
+    verifier_.emplace(FileNameOf(ManifestPathFor(joinInfoPath_)), set_.sourceName, set_.baseName, removable_);
     return true;
 }
 
@@ -165,6 +176,7 @@ bool JoinRun::ReadSetDescription(const std::string& sourceFolder)
     if (!IsPlainFileName(info.sourceName))
         return Fail(IoStatus::Failure(kNoValidFileName).About(joinInfoPath_)), false;
     count_ = *count;
+    countLine_ = info.countLine;
     // Piece names follow line 2, not the name the join-info file has now.
     set_ = SplitSetNamesFor(sourceFolder + info.sourceName, sourceFolder);
     return true;
@@ -191,24 +203,17 @@ bool JoinRun::OpenRebuiltFile()
     const bool existed = FileExists(rebuiltPath_);
     if (existed) {
         if (IoStatus s = rebuilt_.OpenLocked(rebuiltPath_, true); !s) return Fail(s), false;
-        ResumeState saved;
-        if (ReadResumeState(statePath_, saved) && saved.joinInfo == state_.joinInfo &&
-            saved.sourceName == state_.sourceName && saved.joined >= 1 &&
-            // A numbered set knows its count only from the pieces still there.
-            (saved.count == count_ || (numbered_ && saved.count >= count_)) &&
-            FileLength(rebuiltPath_) >= saved.JoinedLength()) {
-            if (!Ask(ResumeQuestion(state_.sourceName, saved.joined))) return CloseRebuilt(), false;
-            state_ = saved;
-            count_ = saved.count;
-            resuming_ = true;
-            first_ = saved.joined + 1;
-        }
     }
-    if (IoStatus s = verifier_->Refresh(set_.folder); !s) return Fail(s), false;
-    if (resuming_) {
-        std::vector<std::string> kept;
-        for (int32_t k = 1; k <= state_.joined; ++k) kept.push_back(set_.PieceFileName(k));
-        if (IoStatus s = verifier_->CheckKeptPart(rebuiltPath_, state_.pieceLengths, kept, [this] { ui_.Yield(); }); !s)
+    std::string unusable;
+    if (IoStatus s = verifier_->Refresh(set_.folder, unusable); !s) return Fail(s), false;
+    if (!unusable.empty()) window_.Noted(unusable, kUnusableManifest);
+    // いいえ joins the set from its first piece, as a new join.
+    if (const auto saved = SavedState(existed); saved && Ask(ResumeQuestion(state_.sourceName, saved->Joined()))) {
+        state_ = *saved;
+        count_ = saved->count;
+        resuming_ = true;
+        first_ = saved->Joined() + 1;
+        if (IoStatus s = verifier_->CheckKeptPart(rebuiltPath_, state_.pieces, [this] { ui_.Yield(); }); !s)
             return Fail(s), false;
     }
     if (!AllPiecesThere()) return false;
@@ -219,13 +224,51 @@ bool JoinRun::OpenRebuiltFile()
         if (IoStatus s = rebuilt_.OpenLocked(rebuiltPath_, false); !s) return Fail(s), false;
     }
     if (IoStatus s = rebuilt_.TruncateTo(state_.JoinedLength()); !s) return Fail(s), false;
-    if (!resuming_ && FileExists(statePath_)) IgnoreResult(DeleteFile(statePath_));  // of a join started over
+    // The state of a join started over, or of another set.
+    if (!resuming_ && FileExists(statePath_)) IgnoreResult(DeleteFile(statePath_));
     if (resuming_ && window_.AfterDeleteChecked()) {
-        // Pieces a kill left behind after their bytes were already safe.
-        for (int32_t k = 1; k <= state_.joined; ++k) DeleteSetFile(set_.PiecePath(k));
+        // Pieces a kill left behind after their bytes were already safe; a
+        // piece kept for want of a line waits for the whole-file check.
+        for (int32_t k = 1; k <= state_.Joined(); ++k) {
+            if (state_.pieces[static_cast<size_t>(k - 1)].kept) unchecked_.push_back(set_.PiecePath(k));
+            else DeleteSetFile(set_.PiecePath(k));
+        }
         deleting_ = true;
     }
     return true;
+}
+
+// The state an interrupted join left beside the rebuilt file, when it is the
+// state of this set; any other is set aside (and removed once the new join
+// starts), saying why.
+std::optional<ResumeState> JoinRun::SavedState(bool rebuiltExists)
+{
+    if (!FileExists(statePath_) && !IsNonRegularEntry(statePath_)) return std::nullopt;
+    ResumeState saved;
+    std::string why;
+    if (IoStatus s = ReadResumeState(statePath_, saved); !s) why = "it cannot be read: " + s.Description();
+    else if (!rebuiltExists || FileLength(rebuiltPath_) < saved.JoinedLength())
+        why = "the rebuilt file no longer holds what it records";
+    else
+        why = WhyNotThisSet(saved, state_, set_, verifier_->Current(), [](const std::string& path) {
+            Sha256Digest digest;
+            return Sha256OfFile(path, digest) ? HexOf(digest) : std::string();
+        });
+    if (why.empty()) return saved;
+    window_.Noted(statePath_, "resume state set aside, the join starts anew: " + why);
+    return std::nullopt;
+}
+
+// A disk is one of this set's when its manifest (each disk's repeats the lines
+// of the disks before it) agrees with every piece joined so far.
+IoStatus JoinRun::CheckDisk(const std::string& folder, bool& ofSet)
+{
+    std::string unusable;
+    if (IoStatus s = verifier_->Refresh(folder, unusable); !s) return s;
+    if (!unusable.empty()) window_.Noted(unusable, kUnusableManifest);
+    ofSet = verifier_->AgreesWith(state_.pieces, [this](int32_t k) { return set_.PieceFileName(k); });
+    if (!ofSet) window_.Noted(folder + FileNameOf(ManifestPathFor(joinInfoPath_)), kOtherSetsDisk);
+    return IoStatus::Success();
 }
 
 // Without a manifest to check the pieces by, their sizes tell a piece cut short
@@ -234,7 +277,8 @@ bool JoinRun::OpenRebuiltFile()
 bool JoinRun::PieceSizesAgreed()
 {
     if (removable_) return true;
-    std::vector<int64_t> lengths = state_.pieceLengths;
+    std::vector<int64_t> lengths;
+    for (const JoinedPiece& p : state_.pieces) lengths.push_back(p.length);
     std::vector<std::string> names;
     for (int32_t k = first_; k <= count_; ++k) {
         if (!FileExists(set_.PiecePath(k))) return true;
@@ -251,8 +295,9 @@ bool JoinRun::JoinPiece(int32_t i)
     const std::string piecePath = set_.PiecePath(i);
     const int64_t before = rebuilt_.Length();
     IoStatus failure;
-    if (IoStatus s = verifier_->Refresh(set_.folder); !s) return Fail(s), false;
-    CopyHasher* hasher = verifier_->BeforePiece(set_.PieceFileName(i));
+    // A delete-as-you-go join records each piece's hash, to know the set again.
+    // The option is read after each piece; the first piece is hashed anyway.
+    CopyHasher* hasher = verifier_->BeforePiece(set_.PieceFileName(i), i == first_ || deletingLast_);
     switch (CopyPiece(window_, ui_, rebuilt_, piecePath, i, count_, block_, hasher, failure)) {
     case PieceEnd::Failed:
         Fail(failure);
@@ -268,25 +313,28 @@ bool JoinRun::JoinPiece(int32_t i)
     }
     // A damaged piece is neither counted as joined nor deleted.
     if (IoStatus s = verifier_->AfterPiece(piecePath); !s) return Fail(s), false;
-    state_.pieceLengths.push_back(rebuilt_.Length() - before);
-    state_.joined = i;
+    const bool deleting = window_.AfterDeleteChecked();
+    deletingLast_ = deleting;
+    const bool vouched = deleting && verifier_->PieceVouchedFor();
+    state_.pieces.push_back({rebuilt_.Length() - before, verifier_->PieceHash(), !vouched});
     window_.SetStatusText(TrFormat(kBytesLeft, {"0"}));
     ui_.Yield();
+    if (!deleting) return true;
 
-    if (window_.AfterDeleteChecked()) {
-        // The piece's bytes must be on stable storage, and the next run must
-        // know they are, before the piece goes.
-        if (IoStatus s = rebuilt_.Sync(); !s) return Fail(s), false;
-        if (IoStatus s = WriteResumeState(statePath_, state_); !s) return Fail(s), false;
-        if (verifier_->PieceVouchedFor()) DeleteSetFile(piecePath);
-        else unchecked_.push_back(piecePath);
-        deleting_ = true;
-        // On a removable drive the set's description lives on the first disk,
-        // which is done once its piece is joined; a later disk's manifest
-        // lists its piece only, except the last one's, checked at the end.
-        if (removable_ && i == 1) DeleteSetDescription();
-        else if (removable_ && i < count_) DeleteSetFile(ManifestOnDisk());
+    // The piece's bytes must be on stable storage, and the next run must
+    // know they are, before the piece goes.
+    if (IoStatus s = rebuilt_.Sync(); !s) return Fail(s), false;
+    if (IoStatus s = WriteResumeState(statePath_, state_); !s) return Fail(s), false;
+    deleting_ = true;
+    if (!vouched) {
+        unchecked_.push_back(piecePath);
+        return true;
     }
+    DeleteSetFile(piecePath);
+    // A later disk's manifest goes with its piece; the first disk's stays with
+    // the join-info file until the join is over, and so does the last disk's.
+    if (removable_ && i < count_ && !FileExists(set_.folder + FileNameOf(joinInfoPath_)))
+        DeleteSetFile(ManifestOnDisk());
     return true;
 }
 
@@ -294,13 +342,17 @@ void JoinRun::Finish()
 {
     if (!CloseRebuilt()) return;
     if (IoStatus s = verifier_->CheckWhole(rebuiltPath_); !s) return Fail(s);
-    // Unchecked pieces that nothing vouched for stay, and the set's description with them.
-    const bool vouched = unchecked_.empty() || verifier_->WholeVouchedFor();
-    if (vouched)
-        for (const std::string& path : unchecked_) DeleteSetFile(path);
-    if (deleting_ && vouched) DeleteSetDescription();
-    if (deleting_ && vouched && removable_) DeleteSetFile(ManifestOnDisk());
-    // Last: a kill before this leaves a state that says the join is complete.
+    // Pieces that nothing vouched for stay, and the set's description with them.
+    if (deleting_ && (unchecked_.empty() || verifier_->WholeVouchedFor())) {
+        // A kill from here on leaves a state that says the join is complete,
+        // so the same join run again only finishes the deleting.
+        state_.complete = true;
+        if (IoStatus s = WriteResumeState(statePath_, state_); !s) return Fail(s);
+        // On a removable drive they are on disks gone by now.
+        if (!removable_)
+            for (const std::string& path : unchecked_) DeleteSetFile(path);
+        DeleteSetDescription();
+    }
     if (FileExists(statePath_)) IgnoreResult(DeleteFile(statePath_));
     if (IoStatus s = disks_->Settle(); !s) return Fail(s);
     ClearProgress();
@@ -312,7 +364,8 @@ bool JoinRun::WaitFor(int32_t i)
     // the disk is swapped.
     if (removable_ && i > 1) joinInfoLock_.Release();
     IoStatus failure;
-    switch (WaitForPiece(window_, ui_, *disks_, i, set_, failure)) {
+    const DiskOfSet ofSet = [this](const std::string& folder, bool& right) { return CheckDisk(folder, right); };
+    switch (WaitForPiece(window_, ui_, *disks_, i, set_, ofSet, failure)) {
     case PieceWait::Present: return true;
     case PieceWait::Cancelled: return false;
     case PieceWait::Failed: return Fail(failure), false;
@@ -331,13 +384,28 @@ void JoinRun::DeleteSetFile(const std::string& path)
 
 // The join-info file given (whatever set it names) and the batch file and
 // manifest named after it: Carver writes ".bat", a system that ignores case
-// may give ".BAT".
+// may give ".BAT". The join-info file goes last: while it is there, the same
+// join run again finds the set and finishes. On a removable drive these files
+// are on the first disk, which may no longer be in the drive; the last
+// disk's manifest goes first.
 void JoinRun::DeleteSetDescription()
 {
     if (descriptionGone_ || numbered_) return;
     descriptionGone_ = true;
+    if (removable_) {
+        DeleteSetFile(ManifestOnDisk());
+        if (!FirstDiskInDrive()) return window_.Noted(joinInfoPath_, kLeftOnFirstDisk);
+    }
     const std::string stem = WithBackslash(FolderOf(joinInfoPath_)) + BaseNameOf(FileNameOf(joinInfoPath_));
-    for (const std::string& path : {joinInfoPath_, stem + ".bat", stem + ".BAT", stem + ".sha256"}) DeleteSetFile(path);
+    for (const std::string& path : {stem + ".bat", stem + ".BAT", stem + ".sha256", joinInfoPath_}) DeleteSetFile(path);
+}
+
+// Whether the join-info file given is at its path now with this set's lines.
+bool JoinRun::FirstDiskInDrive()
+{
+    JoinInfo info;
+    return FileExists(joinInfoPath_) && ReadJoinInfo(joinInfoPath_, info).ok() && info.countLine == countLine_ &&
+           info.sourceName == set_.sourceName;
 }
 
 void JoinRun::ClearProgress()

@@ -2,6 +2,7 @@
 // The steps JoinFiles is made of, one file each: the checks on the rebuilt
 // file's name, the disk prompts and the copy of one piece.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,6 +19,8 @@ namespace modMender {
 // Bytes moved per step of the copy; progress is counted in these blocks.
 inline constexpr size_t kBlockSize = 4096;
 
+inline constexpr const char* kRebuiltIsOwnFile = N_("連結後ﾌｧｲﾙが分割ﾌｧｲﾙに上書きすることになります");
+
 // Line 2 of a join-info file is used as a file name inside the destination
 // folder; it must not lead anywhere else (no separator, not "." or "..") and
 // holds no control character.
@@ -28,23 +31,34 @@ bool IsPlainFileName(const std::string& name);
 // for a missing piece.
 IoStatus NameFitsFolder(const std::string& folder, const std::string& name);
 
-// Whether the rebuilt file would be one of the files the run reads or deletes:
-// the join-info file, the set's batch file or one of its pieces. Compared by
-// file identity, and by folder and name for files not there (yet).
+// Whether a file the join writes (the rebuilt file, its state file) would be
+// one of the files the run reads or deletes: the join-info file, the set's
+// batch file, its manifest or one of its pieces. Compared by file identity,
+// and by folder and name for files not there (yet).
 bool RebuiltFileIsOwnFile(const std::string& rebuiltPath, const std::string& joinInfoPath,
                           const SplitSetNames& set, int32_t count);
 
+// Whether an open file is the one open in `rebuilt` (the same device and
+// inode, whatever path led to it).
+bool IsRebuiltFile(const BinaryReader& piece, const BinaryWriter& rebuilt);
+
 enum class PieceWait { Present, Cancelled, NotRegular, Failed };
+
+// Whether the disk whose pieces' folder is given is a disk of the set being
+// joined (its manifest agrees with the pieces joined so far); a failure ends
+// the run.
+using DiskOfSet = std::function<IoStatus(const std::string& folder, bool& ofSet)>;
 
 // Waits until piece `index` is there: on a removable drive the user is asked to
 // insert its disk first (from piece 2 on), once the disk in the drive can be
 // taken out; while the piece is missing the wrong-disk prompt repeats (on a
-// fixed drive the window is told which path is missing first). Something other
-// than a regular file at the piece's path is not waited for. The folder of
-// `set` becomes the folder the piece is in on the disk found. On Failed,
-// `failure` says why.
+// fixed drive the window is told which path is missing first). A disk that
+// `ofSet` says is another set's is a wrong disk too, and nothing on it is
+// read or deleted. Something other than a regular file at the piece's path is
+// not waited for. The folder of `set` becomes the folder the piece is in on
+// the disk found. On Failed, `failure` says why.
 PieceWait WaitForPiece(JoinerWindow& window, UiServices& ui, JoinDisks& disks, int32_t index,
-                       SplitSetNames& set, IoStatus& failure);
+                       SplitSetNames& set, const DiskOfSet& ofSet, IoStatus& failure);
 
 // In every set Carver makes, the pieces between the first and the last have
 // one size, no smaller than the first, and the last is no longer than one of

@@ -6,6 +6,7 @@
 
 #include "JoinSteps.h"
 #include "Paths.h"
+#include "SplitSet.h"
 
 namespace modMender {
 
@@ -19,26 +20,41 @@ constexpr off_t kLargestManifest = 16 << 20;
 
 std::string DamagedPiece(const std::string& name) { return TrFormat(N_("「{1}」が壊れています"), {name}); }
 
-JoinVerifier::JoinVerifier(std::string manifestName, std::string sourceName, bool removable)
-    : manifestName_(std::move(manifestName)), sourceName_(std::move(sourceName)), removable_(removable)
+JoinVerifier::JoinVerifier(std::string manifestName, std::string sourceName, std::string baseName, bool removable)
+    : manifestName_(std::move(manifestName)), sourceName_(std::move(sourceName)), baseName_(std::move(baseName)),
+      removable_(removable)
 {
 }
 
-IoStatus JoinVerifier::Refresh(const std::string& pieceFolder)
+IoStatus JoinVerifier::Refresh(const std::string& pieceFolder, std::string& unusable)
 {
     if (read_ && !removable_) return IoStatus::Success();
     read_ = true;
     manifest_.reset();
     const std::string path = pieceFolder + manifestName_;
     struct stat st;
-    if (::stat(path.c_str(), &st) != 0)
-        return errno == ENOENT || errno == ENOTDIR ? IoStatus::Success() : IoStatus::FromErrno(errno).About(path);
+    if (::stat(path.c_str(), &st) != 0) {
+        // A name too long for the folder cannot be there.
+        const bool none = errno == ENOENT || errno == ENOTDIR || errno == ENAMETOOLONG;
+        return none ? IoStatus::Success() : IoStatus::FromErrno(errno).About(path);
+    }
     if (!S_ISREG(st.st_mode)) return IoStatus::Failure(kNotRegularFile).About(path);
     if (st.st_size > kLargestManifest) return IoStatus::FromErrno(EFBIG).About(path);
     Manifest m;
     if (IoStatus s = Manifest::Read(path, m); !s) return std::move(s).About(path);
+    // A manifest left empty (a full disk) or of something else checks nothing.
+    const std::string stem = baseName_ + ".";
+    const bool forThisSet = std::any_of(m.Entries().begin(), m.Entries().end(), [&](const ManifestEntry& e) {
+        return e.name == sourceName_ ||
+               (e.name.compare(0, stem.size(), stem) == 0 && PieceNumberOf(e.name.substr(stem.size())));
+    });
+    if (!forThisSet) {
+        unusable = path;
+        return IoStatus::Success();
+    }
     if (auto whole = m.HashOf(sourceName_)) wholeLine_ = std::move(whole);
     manifest_ = std::move(m);
+    manifestSeen_ = true;
     return IoStatus::Success();
 }
 
@@ -48,24 +64,31 @@ bool JoinVerifier::ListsAll(const std::vector<std::string>& names) const
            std::all_of(names.begin(), names.end(), [this](const std::string& n) { return manifest_->HashOf(n).has_value(); });
 }
 
+bool JoinVerifier::AgreesWith(const std::vector<JoinedPiece>& joined,
+                              const std::function<std::string(int32_t)>& pieceName) const
+{
+    if (!manifest_) return true;
+    for (size_t k = 0; k < joined.size(); ++k) {
+        const auto line = manifest_->HashOf(pieceName(static_cast<int32_t>(k + 1)));
+        if (line && !joined[k].hash.empty() && *line != joined[k].hash) return false;
+    }
+    return true;
+}
+
 void JoinVerifier::StartHashing()
 {
     if (!hasher_) hasher_ = MakeCopyHasher(kBlockSize);
 }
 
-IoStatus JoinVerifier::CheckKeptPart(const std::string& rebuiltPath, const std::vector<int64_t>& lengths,
-                                     const std::vector<std::string>& pieceNames, const std::function<void()>& yield)
+IoStatus JoinVerifier::CheckKeptPart(const std::string& rebuiltPath, const std::vector<JoinedPiece>& kept,
+                                     const std::function<void()>& yield)
 {
-    if (!manifest_) {
-        unhashed_ = unhashed_ || std::any_of(lengths.begin(), lengths.end(), [](int64_t n) { return n > 0; });
-        return IoStatus::Success();
-    }
     StartHashing();
     BinaryReader rebuilt;
     if (IoStatus s = rebuilt.Open(rebuiltPath); !s) return s;
     int blocks = 0;
-    for (const int64_t length : lengths) {
-        for (int64_t left = length; left > 0;) {
+    for (const JoinedPiece& piece : kept) {
+        for (int64_t left = piece.length; left > 0;) {
             const size_t size = static_cast<size_t>(std::min<int64_t>(left, static_cast<int64_t>(kBlockSize)));
             const std::span<char> block = hasher_->NextBlock(size);
             if (IoStatus s = rebuilt.Read(block); !s) return s;
@@ -74,26 +97,29 @@ IoStatus JoinVerifier::CheckKeptPart(const std::string& rebuiltPath, const std::
             if (++blocks % 32 == 0) yield();
         }
         hasher_->EndPiece();
+        unlined_ = unlined_ || piece.kept;
     }
     std::vector<Sha256Digest> digests;
     if (IoStatus s = hasher_->TakePieceDigests(digests); !s) return std::move(s).About(rebuiltPath);
-    for (size_t k = 0; k < digests.size() && k < pieceNames.size(); ++k) {
-        const auto line = manifest_->HashOf(pieceNames[k]);
-        if (line && *line != HexOf(digests[k]))
+    for (size_t k = 0; k < digests.size() && k < kept.size(); ++k) {
+        if (!kept[k].hash.empty() && kept[k].hash != HexOf(digests[k]))
             return IoStatus::Failure(DamagedPiece(FileNameOf(rebuiltPath))).About(rebuiltPath);
     }
     return IoStatus::Success();
 }
 
-CopyHasher* JoinVerifier::BeforePiece(const std::string& name)
+CopyHasher* JoinVerifier::BeforePiece(const std::string& name, bool record)
 {
     expected_ = manifest_ ? manifest_->HashOf(name) : std::nullopt;
-    if (manifest_) StartHashing();
+    if (manifestSeen_ || record) StartHashing();
     return hasher_.get();
 }
 
 IoStatus JoinVerifier::AfterPiece(const std::string& piecePath)
 {
+    pieceHash_.clear();
+    pieceMatched_ = false;
+    unlined_ = unlined_ || !expected_;
     if (!hasher_) {
         unhashed_ = true;
         return IoStatus::Success();
@@ -101,14 +127,16 @@ IoStatus JoinVerifier::AfterPiece(const std::string& piecePath)
     hasher_->EndPiece();
     std::vector<Sha256Digest> digests;
     if (IoStatus s = hasher_->TakePieceDigests(digests); !s) return std::move(s).About(piecePath);
-    pieceMatched_ = expected_ && digests.size() == 1 && HexOf(digests.front()) == *expected_;
+    if (digests.size() == 1) pieceHash_ = HexOf(digests.front());
+    pieceMatched_ = expected_ && pieceHash_ == *expected_;
     if (expected_ && !pieceMatched_) return IoStatus::Failure(DamagedPiece(FileNameOf(piecePath))).About(piecePath);
     return IoStatus::Success();
 }
 
 IoStatus JoinVerifier::CheckWhole(const std::string& rebuiltPath)
 {
-    if (!wholeLine_ || !hasher_ || unhashed_) return IoStatus::Success();
+    // Every piece matched its own line: the file is right by construction.
+    if (!wholeLine_ || !unlined_ || !hasher_ || unhashed_) return IoStatus::Success();
     Sha256Digest digest;
     if (IoStatus s = hasher_->WholeDigest(digest); !s) return std::move(s).About(rebuiltPath);
     if (HexOf(digest) != *wholeLine_) return IoStatus::Failure(kRebuiltDiffers).About(rebuiltPath);

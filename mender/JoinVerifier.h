@@ -1,10 +1,13 @@
 #pragma once
 // The checks a join makes against the set's NAME.sha256: each piece's hash,
-// taken from the blocks as they are copied, against its line; the part of a
-// resumed rebuilt file that is kept, against the lines of the pieces it holds;
-// and, at the end, everything copied against the whole-file line. A set
-// without a manifest (made on Windows, or with --no-checksum) is joined
-// unchecked, and the blocks are then not hashed at all.
+// taken from the blocks as they are copied, against its line; each later
+// disk's manifest against the pieces already joined (every disk repeats the
+// lines of the disks before it, so a disk of another set shows itself); the
+// part of a resumed rebuilt file that is kept, against what was joined; and,
+// for an older manifest with a whole-file line, everything copied against that
+// line when some piece had no line of its own. A set without a manifest (made
+// on Windows, or with --no-checksum) is joined unchecked, and its blocks are
+// hashed only where a delete-as-you-go join records them.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -14,6 +17,7 @@
 
 #include "CopyHasher.h"
 #include "Files.h"
+#include "JoinResume.h"
 #include "Manifest.h"
 #include "Translation.h"
 
@@ -26,39 +30,49 @@ inline constexpr const char* kRebuiltDiffers = N_("連結後のﾌｧｲﾙが�
 class JoinVerifier {
 public:
     // `manifestName`: the manifest's file name, named after the join-info
-    // file; `sourceName`: the name of the whole-file line.
-    JoinVerifier(std::string manifestName, std::string sourceName, bool removable);
+    // file; `sourceName`: the name of a whole-file line; `baseName`: the stem
+    // of the pieces' names.
+    JoinVerifier(std::string manifestName, std::string sourceName, std::string baseName, bool removable);
 
     // Reads the manifest in the folder that holds the pieces: once on a fixed
-    // drive, on a removable one before every piece (each disk has its own,
-    // wherever the disk is mounted). No manifest is no failure; one that is
-    // there but cannot be read is.
-    IoStatus Refresh(const std::string& pieceFolder);
+    // drive, on a removable one for every disk (each has its own, wherever the
+    // disk is mounted). No manifest, or one whose path is too long, is no
+    // failure; one that is there but cannot be read is. A manifest without a
+    // line for this set counts as none; `unusable` then names it.
+    IoStatus Refresh(const std::string& pieceFolder, std::string& unusable);
     // Whether the manifest last read lists every one of these names.
     bool ListsAll(const std::vector<std::string>& names) const;
+    // The manifest last read, when there is one.
+    const Manifest* Current() const { return manifest_ ? &*manifest_ : nullptr; }
+    // Whether no line of the manifest last read differs from the pieces
+    // joined (named by `pieceName`, numbered from 1).
+    bool AgreesWith(const std::vector<JoinedPiece>& joined,
+                    const std::function<std::string(int32_t)>& pieceName) const;
 
-    // The part a resumed join keeps, `lengths` bytes for each of the pieces
-    // named, read back from the rebuilt file and compared with their lines.
-    // Its bytes count towards the whole-file check. `yield` runs once per
-    // chunk read; Failure names the rebuilt file.
-    IoStatus CheckKeptPart(const std::string& rebuiltPath, const std::vector<int64_t>& lengths,
-                           const std::vector<std::string>& pieceNames, const std::function<void()>& yield);
+    // The part a resumed join keeps, read back from the rebuilt file piece by
+    // piece and compared with the hashes recorded when they were joined. Its
+    // bytes count towards the whole-file check. `yield` runs once per chunk
+    // read; Failure names the rebuilt file.
+    IoStatus CheckKeptPart(const std::string& rebuiltPath, const std::vector<JoinedPiece>& kept,
+                           const std::function<void()>& yield);
 
     // Before piece `name` is copied (after Refresh): the hasher its blocks go
-    // through, nothing when no manifest has been seen yet (the piece is then
-    // not checked).
-    CopyHasher* BeforePiece(const std::string& name);
+    // through, when the set has a manifest or `record` asks for the piece's
+    // hash; nothing otherwise (the piece is then not checked).
+    CopyHasher* BeforePiece(const std::string& name, bool record);
     // After the whole piece went through the hasher from BeforePiece: Failure
     // (naming the piece) when its hash differs from its line.
     IoStatus AfterPiece(const std::string& piecePath);
+    // The hash of the piece just joined; empty when it was not hashed.
+    const std::string& PieceHash() const { return pieceHash_; }
     // Whether the piece just joined may be deleted: it matched its line, or
-    // the set has no manifest to check it by.
-    bool PieceVouchedFor() const { return !hasher_ || pieceMatched_; }
+    // no manifest of the set has been seen to check it by.
+    bool PieceVouchedFor() const { return !manifestSeen_ || pieceMatched_; }
 
-    // After the last piece: Failure (naming the rebuilt file) when the
-    // whole-file line differs from what was joined. Without a line, or when
-    // some bytes of the rebuilt file were never hashed, there is nothing to
-    // compare and the check passes.
+    // After the last piece, when some piece had no line of its own: Failure
+    // (naming the rebuilt file) when an older manifest's whole-file line
+    // differs from what was joined. Without such a line, or when some bytes
+    // of the rebuilt file were never hashed, the check passes.
     IoStatus CheckWhole(const std::string& rebuiltPath);
     // Whether CheckWhole compared a whole-file line and it matched.
     bool WholeVouchedFor() const { return wholeMatched_; }
@@ -68,12 +82,16 @@ private:
 
     const std::string manifestName_;
     const std::string sourceName_;
+    const std::string baseName_;
     const bool removable_;
     bool read_ = false;
+    bool manifestSeen_ = false;  // some disk of the set had a usable manifest
     std::optional<Manifest> manifest_;
     std::unique_ptr<CopyHasher> hasher_;
     std::optional<std::string> expected_;  // the line of the piece being copied
     std::optional<std::string> wholeLine_;
+    std::string pieceHash_;
+    bool unlined_ = false;   // some piece had no line to check it by
     bool unhashed_ = false;  // some bytes of the rebuilt file went past no hasher
     bool pieceMatched_ = false;
     bool wholeMatched_ = false;

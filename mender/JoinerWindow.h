@@ -27,6 +27,10 @@ public:
     virtual void PieceMissing(const std::string& /*piecePath*/) {}
     // A file of the set could not be deleted after its bytes were joined.
     virtual void DeletionFailed(const std::string& /*path*/, const std::string& /*reason*/) {}
+    // Something about a file of the run that the user should know, though the
+    // run goes on: a resume state set aside, a manifest that checks nothing,
+    // the disk of another set, files left on a disk no longer in the drive.
+    virtual void Noted(const std::string& /*path*/, const std::string& /*note*/) {}
     // The run was cancelled with `joined` pieces in the rebuilt file.
     virtual void JoinStopped(int32_t /*joined*/, int32_t /*count*/, const std::string& /*rebuiltPath*/) {}
 };

@@ -20,6 +20,11 @@ PieceEnd CopyPiece(JoinerWindow& window, UiServices& ui, BinaryWriter& rebuilt, 
         failure = s;
         return PieceEnd::Failed;
     }
+    // Whatever path led to it, a piece must not be the file it is appended to.
+    if (IsRebuiltFile(piece, rebuilt)) {
+        failure = IoStatus::Failure(kRebuiltIsOwnFile).About(piecePath);
+        return PieceEnd::Failed;
+    }
     // The length of the file actually opened, so that it cannot differ from
     // the one read.
     const int64_t length = piece.Length();

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "JoinSteps.h"
+#include "Manifest.h"
 #include "NumberFormat.h"
 #include "Paths.h"
 #include "modMender.h"
@@ -72,7 +73,7 @@ bool RebuiltFileIsOwnFile(const std::string& rebuiltPath, const std::string& joi
                           const SplitSetNames& set, int32_t count)
 {
     const std::string ownFiles[] = {joinInfoPath, set.JoinInfoPath(), set.BatchPath(),
-                                    set.folder + set.baseName + ".BAT"};
+                                    set.folder + set.baseName + ".BAT", ManifestPathFor(joinInfoPath)};
     for (const std::string& path : ownFiles)
         if (SameFile(rebuiltPath, path)) return true;
 
@@ -93,6 +94,13 @@ bool RebuiltFileIsOwnFile(const std::string& rebuiltPath, const std::string& joi
     const auto k = PieceNumberOf(name.substr(stem.size()));
     if (!k || (countReached && *k > count)) return false;
     return SameFolder(WithBackslash(FolderOf(rebuiltPath)), set.folder);
+}
+
+bool IsRebuiltFile(const BinaryReader& piece, const BinaryWriter& rebuilt)
+{
+    struct stat a, b;
+    return piece.IsOpen() && rebuilt.IsOpen() && ::fstat(piece.Descriptor(), &a) == 0 &&
+           ::fstat(rebuilt.Descriptor(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 }  // namespace modMender

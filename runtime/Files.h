@@ -91,6 +91,7 @@ public:
     IoStatus Read(std::span<char> block);
     int64_t Length() const;       // length of the open file
     int64_t Position() const { return position_; }
+    int Descriptor() const { return fd_; }  // for comparing file identities
     void Close();
 
 private:
@@ -128,6 +129,7 @@ public:
     bool IsOpen() const { return fd_ >= 0; }
     IoStatus Write(std::span<const char> block);
     int64_t Length() const { return length_; }  // bytes written so far
+    int Descriptor() const { return fd_; }       // for comparing file identities
     // Writes out the buffer and waits until the file's data is on stable storage.
     IoStatus Sync();
     IoStatus Close();

@@ -234,8 +234,10 @@ MsgAnswer TerminalUi::MessageBox(const std::string& untranslated, MsgButtons but
         if (!::isatty(::fileno(in_))) std::fputc('\n', out_);
         MsgAnswer answer;
         if (ParseAnswer(line, buttons, answer)) {
-            // No to a Yes/No question declines the run, as Cancel does elsewhere.
-            if (answer == MsgAnswer::Cancel || (buttons == MsgButtons::YesNo && answer == MsgAnswer::No))
+            // No to a Yes/No question declines the run, as Cancel does elsewhere;
+            // No to finishing an interrupted join joins the set anew instead.
+            if (answer == MsgAnswer::Cancel ||
+                (buttons == MsgButtons::YesNo && answer == MsgAnswer::No && !EndsWith(text, "続きを連結しますか")))
                 gaveUp_ = true;
             return answer;
         }

@@ -28,6 +28,11 @@ public:
         progress_.Hide();
         std::fprintf(stderr, "mender-cli: %s: missing\n", PrintableText(piecePath).c_str());
     }
+    void Noted(const std::string& path, const std::string& note) override
+    {
+        progress_.Hide();
+        std::fprintf(stderr, "mender-cli: %s: %s\n", path.c_str(), note.c_str());
+    }
     void DeletionFailed(const std::string& path, const std::string& reason) override
     {
         failedDeletions_.push_back(path + ": " + Tr(reason));

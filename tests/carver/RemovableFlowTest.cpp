@@ -55,26 +55,34 @@ TEST_F(RemovableRun, EveryPieceGoesOnADiskOfItsOwnInOrder)
     EXPECT_FALSE(window.box.visible);
 }
 
-TEST_F(RemovableRun, EveryDiskChecksItsOwnPiecesAndTheLastOneTheWholeFile)
+// Each disk's manifest repeats the lines of the disks before it: a joiner
+// tells the disks of this set from another's, and the last one lists the set.
+TEST_F(RemovableRun, EveryDiskRepeatsTheLinesOfTheDisksBeforeIt)
 {
     window.manifest = true;
     ASSERT_TRUE(Split(1421000));
     EXPECT_EQ(Disk(1), (Files{"movie.000", "movie.001", "movie.sha256"}));
     EXPECT_EQ(Disk(2), (Files{"movie.002", "movie.sha256"}));
     EXPECT_EQ(FilesIn(dest.Path()), (Files{"movie.003", "movie.sha256"}));
-    WriteBytes(dest / "movie.avi", content);  // the rebuilt file, for the last line
-    const std::pair<std::string, Files> disks[] = {{shelf / "disk1/", {"movie.001"}},
-                                                   {shelf / "disk2/", {"movie.002"}},
-                                                   {dest.Path(), {"movie.003", "movie.avi"}}};
-    for (const auto& [folder, listed] : disks) {
+    const std::string folders[] = {shelf / "disk1/", shelf / "disk2/", dest.Path()};
+    std::vector<ManifestEntry> before;
+    for (int k = 1; k <= 3; ++k) {
+        const std::string& folder = folders[k - 1];
         Manifest m;
         ASSERT_TRUE(Manifest::Read(folder + "movie.sha256", m).ok()) << folder;
-        Files names;
-        for (const auto& e : m.Entries()) names.push_back(e.name);
-        EXPECT_EQ(names, listed) << folder;
-        const Sha256SumResult r = RunSha256SumCheck(folder, "movie.sha256");
+        ASSERT_EQ(m.Entries().size(), static_cast<size_t>(k)) << folder;
+        EXPECT_EQ(std::vector<ManifestEntry>(m.Entries().begin(), m.Entries().end() - 1), before) << folder;
+        EXPECT_EQ(m.Entries().back().name, "movie.00" + std::to_string(k));
+        before = m.Entries();
+        const Sha256SumResult r = RunSha256SumCheck(folder, "movie.sha256", true);
         EXPECT_EQ(r.status, 0) << folder << r.output;
     }
+    // Gathered in one folder, the set checks with the last disk's manifest alone.
+    for (int k = 1; k <= 2; ++k)
+        std::filesystem::rename(shelf / ("disk" + std::to_string(k) + "/movie.00" + std::to_string(k)),
+                                dest / ("movie.00" + std::to_string(k)));
+    const Sha256SumResult r = RunSha256SumCheck(dest.Path(), "movie.sha256");
+    EXPECT_EQ(r.status, 0) << r.output;
 }
 
 TEST_F(RemovableRun, ASourceShorterThanTheSizeAsksOnlyForTheFirstDisk)

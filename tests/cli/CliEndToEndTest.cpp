@@ -152,8 +152,8 @@ TEST(CliEndToEnd, AnswersTakeOneLineOfInputAndNothingMore)
     }
 }
 
-// By default a split set checks itself with sha256sum -c, before the join
-// and, beside the rebuilt file, after it; --no-checksum leaves it out.
+// By default a split set checks itself with a plain sha256sum -c before the
+// join; --no-checksum leaves it out.
 TEST(CliEndToEnd, TheSetChecksItselfUnlessToldNot)
 {
     TempFolder dir;
@@ -164,10 +164,9 @@ TEST(CliEndToEnd, TheSetChecksItselfUnlessToldNot)
     ASSERT_EQ(RunProgram(kCarver, {"-y", dir / "動画 ﾌｧｲﾙ.bin", dir / "set"}, "", &err), 0) << err;
     EXPECT_EQ(Names(dir / "set"), (std::vector<std::string>{"動画 ﾌｧｲﾙ.000", "動画 ﾌｧｲﾙ.001", "動画 ﾌｧｲﾙ.002",
                                                             "動画 ﾌｧｲﾙ.003", "動画 ﾌｧｲﾙ.sha256"}));
-    ASSERT_EQ(RunProgram(kMender, {"-y", dir / "set/動画 ﾌｧｲﾙ.000", dir / "set"}, "", &err), 0) << err;
     const Sha256SumResult r = RunSha256SumCheck(dir / "set", "動画 ﾌｧｲﾙ.sha256");
     EXPECT_EQ(r.status, 0) << r.output;
-    EXPECT_NE(r.output.find("動画 ﾌｧｲﾙ.bin: OK"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("動画 ﾌｧｲﾙ.003: OK"), std::string::npos) << r.output;
 
     fs::remove_all(dir / "set");
     fs::create_directory(dir / "set");
@@ -205,7 +204,8 @@ TEST(CliEndToEnd, RemovableSplitAndJoinDiskByDisk)
     EXPECT_EQ(Names(dir / "disk1"), (std::vector<std::string>{"data.000", "data.001", "data.sha256"}));
     EXPECT_EQ(Names(dir / "disk2"), (std::vector<std::string>{"data.002", "data.sha256"}));
     EXPECT_EQ(Names(dir / "disk3"), (std::vector<std::string>{"data.003", "data.sha256"}));
-    for (const char* disk : {"disk1", "disk2"}) EXPECT_EQ(RunSha256SumCheck(dir / disk, "data.sha256").status, 0);
+    for (const char* disk : {"disk1", "disk2", "disk3"})
+        EXPECT_EQ(RunSha256SumCheck(dir / disk, "data.sha256", true).status, 0);
 
     MoveAll(dir / "disk1", dir / "drive");
     ChildProcess mender(kMender, {"--removable", "-d", dir / "drive/data.000", dir / "out"});

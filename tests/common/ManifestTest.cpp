@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "Manifest.h"
 #include "Sha256SumCheck.h"
@@ -80,6 +84,19 @@ TEST(Manifest, Sha256sumChecksWhatWasWrittenAndReadsItBack)
 
     ASSERT_EQ(::mkdir((dir / "folder.sha256").c_str(), 0755), 0);
     EXPECT_FALSE(WriteManifest(dir / "folder.sha256", entries).ok());
+
+    // Cut short (here by a file-size limit, as by a full disk), it is removed:
+    // a manifest is whole or not there.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{100, 100};
+        ::_exit(::setrlimit(RLIMIT_FSIZE, &limit) == 0 && !WriteManifest(dir / "cut.sha256", entries).ok() ? 0 : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_EQ(status, 0) << "the write failed";
+    EXPECT_FALSE(FileExists(dir / "cut.sha256"));
 }
 
 TEST(Manifest, PathBesideAJoinInfoFile)

@@ -5,9 +5,10 @@
 #include "Sha256.h"
 #include "ToolRun.h"
 
-Sha256SumResult RunSha256SumCheck(const std::string& folder, const std::string& manifestName)
+Sha256SumResult RunSha256SumCheck(const std::string& folder, const std::string& manifestName, bool ignoreMissing)
 {
-    const ToolResult run = RunInFolder(folder, {"sha256sum", "-c", "--", manifestName});
+    const ToolResult run = RunInFolder(
+        folder, {"sha256sum", "-c", ignoreMissing ? "--ignore-missing" : "--strict", "--", manifestName});
     return {run.status, run.output};
 }
 

@@ -8,7 +8,10 @@ struct Sha256SumResult {
     std::string output;  // standard output and standard error
 };
 
-Sha256SumResult RunSha256SumCheck(const std::string& folder, const std::string& manifestName);
+// With `ignoreMissing`, files listed but not there are skipped (a removable
+// disk's manifest lists the pieces of the disks before it too).
+Sha256SumResult RunSha256SumCheck(const std::string& folder, const std::string& manifestName,
+                                  bool ignoreMissing = false);
 
 // The SHA-256 of `bytes` in lowercase hexadecimal, as a manifest line holds it.
 std::string Sha256Hex(const std::string& bytes);

@@ -58,6 +58,9 @@ public:
         ++afterDeleteReads;
         return afterDeleteNow ? afterDeleteNow() : afterDelete;
     }
+    // What the engine noted, "path: note".
+    std::vector<std::string> notes;
+    void Noted(const std::string& path, const std::string& note) override { notes.push_back(path + ": " + note); }
     std::string KetugoFileNameText() override { return ketugoFileName; }
     void SetAfterFileNameText(const std::string& text) override { afterFileName = text; }
 };

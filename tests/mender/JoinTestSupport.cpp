@@ -2,7 +2,9 @@
 #include <csignal>
 #include "JoinTestSupport.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -62,6 +64,14 @@ std::vector<std::string> JoinRun::QuestionsAfterFirst() const
     std::vector<std::string> texts = ui.Texts();
     if (!texts.empty()) texts.erase(texts.begin());
     return texts;
+}
+
+std::vector<std::string> NamesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 int RunInChild(const std::function<int()>& fn)

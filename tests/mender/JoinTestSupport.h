@@ -28,6 +28,9 @@ struct TestSet {
 TestSet MakeSet(const std::string& folder, const std::string& stem, const std::string& line2Bytes,
                 const std::vector<size_t>& pieceSizes, const std::string& line1 = {});
 
+// The names in a folder, sorted.
+std::vector<std::string> NamesIn(const std::string& folder);
+
 // One run of the engine with a fake window, fake UI (title Mender) and a fake drive.
 struct JoinRun {
     FakeJoinerWindow window;

@@ -6,8 +6,11 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <thread>
+
+#include "Sha256SumCheck.h"
 
 #include "SafetyTestSupport.h"
 
@@ -28,7 +31,213 @@ void RunAgainUntilDone(const TempFolder& dir)
     }
 }
 
+// Joins the set in dir/set into dir/out with deletion, stopped at the
+// wrong-disk question for piece `stopAt` (moved away meanwhile and put back after).
+void InterruptBefore(const TempFolder& dir, int stopAt, const std::vector<std::string>& options = {})
+{
+    const std::string piece = "f.00" + std::to_string(stopAt);
+    fs::rename(dir / ("set/" + piece), dir / piece);
+    std::vector<std::string> args = options;
+    args.insert(args.end(), {"-d", "-y", dir / "set/f.000", dir / "out"});
+    const Outcome o = RunCli(kMender, args);
+    EXPECT_EQ(o.status, 1) << o.err;
+    fs::rename(dir / piece, dir / ("set/" + piece));
+}
+
+// A manifest of the lines given, as `sha256sum` writes it.
+void WriteManifestLines(const std::string& path, const std::vector<std::pair<std::string, std::string>>& lines)
+{
+    std::string text;
+    for (const auto& [name, bytes] : lines) text += Sha256Hex(bytes) + "  " + name + "\n";
+    WriteBytes(path, text);
+}
+
+const std::string kOwnFile = "連結後ﾌｧｲﾙが分割ﾌｧｲﾙに上書きすることになります";
+const std::string kSetAside = "resume state set aside, the join starts anew";
+
 }  // namespace
+
+// Nothing ties the files of a set together but what the programs check: a
+// resume state, a manifest or an old piece of the same name must never be
+// taken for part of the set being joined, nor anything of another set deleted.
+TEST(InterruptedJoin, EachRunJoinsOneSetAndDeletesNothingOfAnother)
+{
+    const std::string longName = std::string(236, 'n') + ".bin";  // the state file's name would be 255 bytes and more
+    const std::string tooLong = std::string(251, 'm');            // M.000 fits, M.sha256 does not
+    struct Case {
+        const char* what;
+        std::function<void(const TempFolder&)> arrange;  // dir/f.bin split into dir/set unless said otherwise
+        std::vector<std::string> args;                   // "@" stands for the test's folder
+        int status;
+        std::vector<std::string> said;  // parts of standard error
+        std::function<void(const TempFolder&)> check;
+        std::string input = {};
+        std::string program = kMender;
+    };
+    const std::string newData = PatternBytes(450'000, 7);
+    const auto resplit = [&](const TempFolder& dir) {
+        WriteBytes(dir / "f.bin", newData);
+        EXPECT_EQ(RunCli(kCarver, {"-y", "--force", "-s", "100KB", dir / "f.bin", dir / "set"}).status, 0);
+    };
+    const auto joinedNew = [&](const TempFolder& dir) {
+        EXPECT_TRUE(ReadBytes(dir / "out/f.bin") == newData);
+        EXPECT_TRUE(NamesIn(dir / "set").empty());
+        EXPECT_EQ(NamesIn(dir / "out"), std::vector<std::string>{"f.bin"}) << "no state is left";
+    };
+    const auto joinedOld = [](const TempFolder& dir) {
+        EXPECT_TRUE(ReadBytes(dir / "out/f.bin") == ReadBytes(dir / "old.bin"));
+        EXPECT_TRUE(NamesIn(dir / "set").empty());
+        EXPECT_EQ(NamesIn(dir / "out"), std::vector<std::string>{"f.bin"}) << "no state is left";
+    };
+    const Case cases[] = {
+        {"the rebuilt file would be the set's manifest",
+         [](const TempFolder& dir) { MakeSplitSet(dir, "x.sha256", 250'000); },
+         {"-y", "-d", "@set/x.000", "@set"}, 2, {"@set/x.sha256: ", kOwnFile},
+         [](const TempFolder& dir) {
+             EXPECT_EQ(NamesIn(dir / "set"), (std::vector<std::string>{"x.000", "x.001", "x.002", "x.003", "x.sha256"}));
+         }},
+        {"the state of an interrupted join, then a new set of the same name split there",
+         [&](const TempFolder& dir) {
+             MakeSplitSet(dir, "f.bin", 450'000);
+             InterruptBefore(dir, 4);
+             resplit(dir);
+         },
+         {"-y", "--force", "-d", "@set/f.000", "@out"}, 0, {"@out/.f.bin.mender-resume: " + kSetAside}, joinedNew},
+        {"a complete state left by a kill in the final cleanup, then a new set of the same name",
+         [&](const TempFolder& dir) {
+             MakeSplitSet(dir, "f.bin", 450'000);
+             std::string state = "mender-resume 2\ncount-line 005\nname f.bin\ncount 5\n";
+             for (int k = 1; k <= 5; ++k) {
+                 const std::string piece = ReadBytes(dir / ("set/f.00" + std::to_string(k)));
+                 state += "piece " + std::to_string(piece.size()) + " " + Sha256Hex(piece) + "\n";
+             }
+             EXPECT_EQ(RunCli(kMender, {"-y", "-d", dir / "set/f.000", dir / "out"}).status, 0);
+             WriteBytes(dir / "out/.f.bin.mender-resume", state + "complete\n");
+             resplit(dir);
+         },
+         {"-y", "--force", "-d", "@set/f.000", "@out"}, 0, {kSetAside}, joinedNew},
+        {"いいえ at the resume question joins the set from its first piece",
+         [](const TempFolder& dir) {
+             MakeSplitSet(dir, "f.bin", 450'000);
+             fs::copy_file(dir / "f.bin", dir / "old.bin");
+             fs::copy(dir / "set", dir / "copy");
+             InterruptBefore(dir, 4);
+             fs::copy(dir / "copy", dir / "set", fs::copy_options::recursive | fs::copy_options::skip_existing);  // the pieces back
+         },
+         {"-d", "@set/f.000", "@out"}, 0, {"３ 番まで連結済みです", "上書きしますか"}, joinedOld, "ok\nno\nyes\n"},
+        {"a whole-file line only, a damaged piece 5 and a resumed join",
+         [](const TempFolder& dir) {
+             MakeSplitSet(dir, "f.bin", 550'000);
+             WriteManifestLines(dir / "set/f.sha256", {{"f.bin", ReadBytes(dir / "f.bin")}});
+             std::string piece = ReadBytes(dir / "set/f.005");
+             piece[10] ^= 1;
+             WriteBytes(dir / "set/f.005", piece);
+             InterruptBefore(dir, 4);
+         },
+         {"-y", "-d", "@set/f.000", "@out"}, 2, {"連結後のﾌｧｲﾙが元のﾌｧｲﾙと一致しません"},
+         [](const TempFolder& dir) {
+             for (int k = 1; k <= 6; ++k) EXPECT_TRUE(fs::exists(dir / ("set/f.00" + std::to_string(k)))) << k;
+         }},
+        {"a piece that is a link to the rebuilt file",
+         [](const TempFolder& dir) {
+             MakeSplitSet(dir, "f.bin", 250'000);
+             fs::remove(dir / "set/f.002");
+             fs::create_symlink("../out/f.bin", dir / "set/f.002");
+         },
+         {"-y", "@set/f.000", "@out"}, 2, {"@set/f.002: ", kOwnFile},
+         [](const TempFolder& dir) { EXPECT_TRUE(fs::exists(dir / "set/f.003")); }},
+        {"a removable join cancelled at the question for disk 2, run again",
+         [](const TempFolder& dir) {
+             MakeSplitSet(dir, "f.bin", 250'000);
+             fs::copy_file(dir / "f.bin", dir / "old.bin");
+             // Disk 1 in the drive: the join-info file, piece 1 and their manifest.
+             fs::create_directory(dir / "later");
+             for (const std::string name : {"f.002", "f.003", "f.sha256"})
+                 fs::rename(dir / ("set/" + name), dir / ("later/" + name));
+             WriteManifestLines(dir / "set/f.sha256", {{"f.001", ReadBytes(dir / "set/f.001")}});
+             const Outcome o = RunCli(kMender, {"--removable", "-d", "-y", dir / "set/f.000", dir / "out"});
+             EXPECT_EQ(o.status, 1) << o.err;
+             EXPECT_EQ(NamesIn(dir / "set"), (std::vector<std::string>{"f.000", "f.sha256"}));
+             // The last disk in the drive, with the first one's files still there.
+             for (const std::string name : {"f.002", "f.003", "f.sha256"})
+                 fs::rename(dir / ("later/" + name), dir / ("set/" + name));
+         },
+         {"--removable", "-y", "-d", "@set/f.000", "@out"}, 0, {"１ 番まで連結済みです"}, joinedOld},
+        {"the set's folder moved after an interruption",
+         [](const TempFolder& dir) {
+             MakeSplitSet(dir, "f.bin", 450'000);
+             fs::copy_file(dir / "f.bin", dir / "old.bin");
+             InterruptBefore(dir, 4);
+             fs::rename(dir / "set", dir / "moved");
+             fs::create_directory(dir / "set");
+         },
+         {"-y", "-d", "@moved/f.000", "@out"}, 0, {"３ 番まで連結済みです"}, [](const TempFolder& dir) {
+             EXPECT_TRUE(ReadBytes(dir / "out/f.bin") == ReadBytes(dir / "old.bin"));
+             EXPECT_TRUE(NamesIn(dir / "moved").empty());
+         }},
+        {"a name whose state file's name would be 255 bytes and more",
+         [&](const TempFolder& dir) {
+             MakeSplitSet(dir, longName, 250'000);
+             fs::copy_file(dir / longName, dir / "old.bin");
+         },
+         {"-y", "-d", "@set/" + longName.substr(0, 236) + ".000", "@out"}, 0, {}, [&](const TempFolder& dir) {
+             EXPECT_TRUE(ReadBytes(dir / ("out/" + longName)) == ReadBytes(dir / "old.bin"));
+             EXPECT_TRUE(NamesIn(dir / "set").empty());
+         }},
+        {"a name whose manifest's name would not fit is refused before anything is written",
+         [&](const TempFolder& dir) {
+             WriteBytes(dir / tooLong, "bytes");
+             fs::create_directory(dir / "set");
+         },
+         {"-y", "--no-checksum", "@" + tooLong, "@set"}, 2, {"@set/" + tooLong + ".sha256: ", "ﾌｧｲﾙ分割失敗"},
+         [](const TempFolder& dir) { EXPECT_TRUE(NamesIn(dir / "set").empty()); }, "", kCarver},
+        {"a set whose manifest's name would not fit joins without one",
+         [&](const TempFolder& dir) {
+             fs::create_directory(dir / "set");
+             WriteBytes(dir / ("set/" + tooLong + ".000"), "001\r\n" + tooLong + "\r\n");
+             WriteBytes(dir / ("set/" + tooLong + ".001"), "bytes");
+         },
+         {"-y", "-d", "@set/" + tooLong + ".000", "@out"}, 0, {}, [&](const TempFolder& dir) {
+             EXPECT_EQ(ReadBytes(dir / ("out/" + tooLong)), "bytes");
+             EXPECT_TRUE(NamesIn(dir / "set").empty());
+         }},
+        {"an empty manifest is no manifest, and says so",
+         [](const TempFolder& dir) {
+             MakeSplitSet(dir, "f.bin", 250'000);
+             fs::copy_file(dir / "f.bin", dir / "old.bin");
+             WriteBytes(dir / "set/f.sha256", "");
+         },
+         {"-y", "-d", "@set/f.000", "@out"}, 0, {"@set/f.sha256: no line for this set"}, joinedOld},
+        {"a state file that cannot be read is set aside",
+         [](const TempFolder& dir) {
+             MakeSplitSet(dir, "f.bin", 250'000);
+             fs::copy_file(dir / "f.bin", dir / "old.bin");
+             fs::create_directory(dir / "out");
+             WriteBytes(dir / "out/.f.bin.mender-resume", "garbage");
+         },
+         {"-y", "-d", "@set/f.000", "@out"}, 0, {"@out/.f.bin.mender-resume: " + kSetAside + ": it cannot be read"},
+         joinedOld},
+        {"a state file that cannot be written is named",
+         [](const TempFolder& dir) {
+             MakeSplitSet(dir, "f.bin", 250'000);
+             fs::create_directories(dir / "out/.f.bin.mender-resume/in-the-way");
+         },
+         {"-y", "-d", "@set/f.000", "@out"}, 2, {"@out/.f.bin.mender-resume: ﾌｧｲﾙ連結失敗"},
+         [](const TempFolder& dir) { EXPECT_TRUE(fs::exists(dir / "set/f.001")) << "nothing deleted unsaved"; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder dir;
+        c.arrange(dir);
+        const auto expand = [&](const std::string& text) { return text.rfind('@', 0) == 0 ? dir / text.substr(1) : text; };
+        std::vector<std::string> args;
+        for (const std::string& a : c.args) args.push_back(expand(a));
+        const Outcome o = RunCli(c.program, args, c.input);
+        EXPECT_EQ(o.status, c.status) << o.err;
+        for (const std::string& part : c.said) EXPECT_TRUE(Contains(o.err, expand(part))) << part << "\n" << o.err;
+        c.check(dir);
+    }
+}
 
 TEST(InterruptedJoin, AFullDiskAndACancelAreFinishedByTheSameJoinAgain)
 {
@@ -90,5 +299,67 @@ TEST(InterruptedJoin, KilledAtRandomMomentsAndRunAgainItGivesTheSourceByteForByt
         RunAgainUntilDone(dir);
         EXPECT_EQ(ReadBytes(dir / "out/m.bin"), data);
         EXPECT_FALSE(fs::exists(dir / "set/m.000"));
+    }
+}
+
+// A re-split killed at any moment leaves the old set, a new one or an
+// incomplete one, never old pieces behind new ones that join as one; and a
+// delete-as-you-go join killed in its final cleanup is finished by the same
+// join run again, leaving nothing of the set or of its state.
+TEST(InterruptedJoin, KilledDuringAReSplitOrTheFinalCleanupNothingMixedIsJoined)
+{
+    TempFolder master;
+    const std::string oldData = MakeSplitSet(master, "f.bin", 1'900'000, 50);  // 38 pieces
+    const std::string newData = PatternBytes(1'500'000, 5);
+    fs::create_directory(master / "new");
+    WriteBytes(master / "new/f.bin", newData);
+    const auto resplit = [&](const std::string& set) {
+        return ChildProcess(kCarver, {"-y", "--force", "-s", "50KB", master / "new/f.bin", set});
+    };
+    const auto started = std::chrono::steady_clock::now();
+    {
+        TempFolder dir;
+        fs::copy(master / "set", dir / "set");
+        ASSERT_EQ(resplit(dir / "set").Wait(), 0);
+    }
+    const auto splitTime = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
+
+    std::mt19937 random(20261208);
+    for (int round = 0; round < 15; ++round) {
+        SCOPED_TRACE("re-split round " + std::to_string(round));
+        TempFolder dir;
+        fs::copy(master / "set", dir / "set");
+        {
+            ChildProcess split = resplit(dir / "set");
+            std::this_thread::sleep_for(std::chrono::microseconds(random() % static_cast<uint64_t>(splitTime.count() + 1)));
+            split.Signal(SIGKILL);
+            split.Wait();
+        }
+        const Outcome o = RunCli(kMender, {"-y", dir / "set/f.000", dir / "out"});
+        if (o.status == 0) {
+            const std::string joined = ReadBytes(dir / "out/f.bin");
+            EXPECT_TRUE(joined == oldData || joined == newData) << "a mixed set was joined";
+        }
+    }
+
+    for (int round = 0; round < 4; ++round) {
+        SCOPED_TRACE("cleanup round " + std::to_string(round));
+        TempFolder dir;
+        fs::copy(master / "set", dir / "set");
+        {
+            ChildProcess join(kMender, {"-d", "-y", dir / "set/f.000", dir / "out"});
+            // The last piece goes before the set's description: the cleanup has begun.
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            while (fs::exists(dir / "set/f.038") && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
+            join.Signal(SIGKILL);
+            join.Wait();
+        }
+        if (fs::exists(dir / "set/f.000")) {
+            const Outcome o = RunCli(kMender, {"-d", "-y", dir / "set/f.000", dir / "out"});
+            EXPECT_EQ(o.status, 0) << o.err;
+        }
+        EXPECT_TRUE(ReadBytes(dir / "out/f.bin") == oldData);
+        EXPECT_TRUE(NamesIn(dir / "set").empty());
+        EXPECT_EQ(NamesIn(dir / "out"), std::vector<std::string>{"f.bin"}) << "no state is left";
     }
 }
