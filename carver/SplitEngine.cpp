@@ -348,7 +348,8 @@ void SplitRun::DeleteEarlierSet()
 {
     JoinInfo earlier;
     const std::string joinInfo = names_.JoinInfoPath();
-    if (!FileExists(joinInfo) || !ReadJoinInfo(joinInfo, earlier).ok()) return;
+    // The same disk put in again holds this run's own set.
+    if (!FileExists(joinInfo) || disk_->WrittenByThisRun(joinInfo) || !ReadJoinInfo(joinInfo, earlier).ok()) return;
     const std::optional<int32_t> count = ValidPieceCount(earlier.countLine);
     // Up to the first one missing: past a gap no join could reach a piece.
     for (int32_t k = 1; count && k <= *count && FileExists(names_.PiecePath(k)); ++k) {
