@@ -246,7 +246,7 @@ std::optional<ResumeState> JoinRun::SavedState(bool rebuiltExists)
     if (!FileExists(statePath_) && !IsNonRegularEntry(statePath_)) return std::nullopt;
     ResumeState saved;
     std::string why;
-    if (IoStatus s = ReadResumeState(statePath_, saved); !s) why = "it cannot be read: " + s.Description();
+    if (IoStatus s = ReadResumeState(statePath_, saved); !s) why = "it cannot be read: " + Tr(s.Description());
     else if (!rebuiltExists || FileLength(rebuiltPath_) < saved.JoinedLength())
         why = "the rebuilt file no longer holds what it records";
     else

@@ -237,7 +237,7 @@ MsgAnswer TerminalUi::MessageBox(const std::string& untranslated, MsgButtons but
             // No to a Yes/No question declines the run, as Cancel does elsewhere;
             // No to finishing an interrupted join joins the set anew instead.
             if (answer == MsgAnswer::Cancel ||
-                (buttons == MsgButtons::YesNo && answer == MsgAnswer::No && !EndsWith(text, "続きを連結しますか")))
+                (buttons == MsgButtons::YesNo && answer == MsgAnswer::No && !MadeFrom(text, Tr(kResumeQuestion))))
                 gaveUp_ = true;
             return answer;
         }

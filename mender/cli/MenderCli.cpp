@@ -31,7 +31,7 @@ public:
     void Noted(const std::string& path, const std::string& note) override
     {
         progress_.Hide();
-        std::fprintf(stderr, "mender-cli: %s: %s\n", path.c_str(), note.c_str());
+        std::fprintf(stderr, "mender-cli: %s: %s\n", PrintableText(path).c_str(), PrintableText(note).c_str());
     }
     void DeletionFailed(const std::string& path, const std::string& reason) override
     {
