@@ -159,3 +159,31 @@ TEST(JoinPrompts, RemovabilityIsAskedOfTheJoinInfoFilesPath)
     EXPECT_EQ(drives.asked, (std::vector<std::string>{set.joinInfoPath, dir / "out/"}));
     EXPECT_EQ(ui.Texts(), std::vector<std::string>{kAskJoin});
 }
+
+// A later disk without a manifest, in a set whose first disk had one, is
+// joined, but nothing on it is deleted; the disks that check go as usual.
+TEST(JoinPrompts, ALaterDiskWithoutAManifestIsJoinedAndKept)
+{
+    DiskSet disks;
+    WriteSetManifest(disks.set, {1}, false);
+    JoinRun run;
+    run.drives.removable = true;
+    run.window.afterDelete = true;
+    run.ui.onQuestion = [&](const FakeUiServices::Question& q) {
+        if (q.text == DiskPrompt("２")) {
+            ASSERT_EQ(std::remove((disks.dir / "disk/movie.sha256").c_str()), 0);
+            disks.Insert(2);
+        }
+        if (q.text == DiskPrompt("３")) {
+            disks.Insert(3);
+            WriteSetManifest(disks.set, {1, 2, 3}, false);
+        }
+    };
+    run.Run(disks.set.joinInfoPath, disks.dir / "out/");
+    EXPECT_EQ(run.QuestionsAfterFirst(), (std::vector<std::string>{DiskPrompt("２"), DiskPrompt("３")}));
+    EXPECT_EQ(disks.Rebuilt(), disks.set.Joined());
+    EXPECT_FALSE(FileExists(disks.set.piecePaths[0]));
+    EXPECT_TRUE(FileExists(disks.set.piecePaths[1])) << "nothing vouched for it";
+    EXPECT_FALSE(FileExists(disks.set.piecePaths[2]));
+    EXPECT_TRUE(FileExists(disks.set.joinInfoPath)) << "the set's description stays with the piece kept";
+}
