@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Every text the sources mark has a translation in each catalog (none
 # missing, none fuzzy), every translation keeps its text's placeholders
-# ({1}, {2} ... ; {1:wide} counts as {1}), and msgfmt accepts the catalog.
+# ({1}, {2} ... ; {1:wide} counts as {1}), msgfmt accepts the catalog, and no
+# Japanese text in the code is left unmarked.
 # Usage: check-catalogs.sh SOURCE_DIR CATALOG.po...
 set -euo pipefail
 source_dir=$1
@@ -10,6 +11,23 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 "$(dirname "$0")/extract-template.sh" "$source_dir" "$work/template.pot"
 failures=0
+
+# A Japanese text in quotes on a line that marks or translates nothing, its
+# comments left out. Not shown, so not marked: the batch file's lines (read on
+# the system the set goes to) and the dialog error descriptions.
+unmarked=$(cd "$source_dir" &&
+    LC_ALL=C.UTF-8 grep -rnP '"[^"]*[\x{3000}-\x{30FF}\x{4E00}-\x{9FFF}\x{FF00}-\x{FFEF}]' \
+        --include='*.cpp' --include='*.h' runtime common par2 carver mender |
+    grep -v -e '^carver/BatchText.cpp:' -e '^common/CommonDlg.cpp:' |
+    sed -E 's#^([^:]+:[0-9]+:)(.*[^ ])? *//.*$#\1\2#' |
+    LC_ALL=C.UTF-8 grep -P '"[^"]*[\x{3000}-\x{30FF}\x{4E00}-\x{9FFF}\x{FF00}-\x{FFEF}]' |
+    grep -vE 'N_\(|Tr\(|TrFormat\(|TrQ\(' || true)
+if [[ -n $unmarked ]]; then
+    echo "FAIL: Japanese texts not marked for the catalog (N_, Tr, TrFormat, TrQ):"
+    echo "$unmarked"
+    failures=$((failures + 1))
+fi
+
 for po in "$@"; do
     name=${po##*/}
     msgfmt --check --statistics -o /dev/null "$po" 2>"$work/stats" || { cat "$work/stats"; failures=$((failures + 1)); }
