@@ -46,6 +46,7 @@ namespace {
 
 constexpr const char* kEmptySource = N_("ﾌｧｲﾙが空です");
 constexpr const char* kNameCannotBeWritten = N_("ﾌｧｲﾙ名に連結情報ﾌｧｲﾙに書けない文字 (制御文字) があります");
+constexpr const char* kFileTooLargeThere = N_("このﾌｫﾙﾀﾞに置けるﾌｧｲﾙは {1} ﾊﾞｲﾄまでです");
 
 bool HoldsControlCharacter(const std::string& name)
 {
@@ -102,6 +103,7 @@ private:
     IoStatus CheckSource();
     IoStatus CheckNameLength() const;
     IoStatus CheckBeforeWriting();
+    IoStatus CheckFileSizeLimit(const std::string& folder);
     IoStatus WriteSetDescription();
     void StartPlan(double firstDiskFree);
     MsgAnswer Ask(const std::string& question);
@@ -229,6 +231,9 @@ IoStatus SplitRun::CheckBeforeWriting()
         if (::stat(folder_.c_str(), &st) != 0) return IoStatus::FromErrno(errno).About(folder_);
         if (!S_ISDIR(st.st_mode)) return IoStatus::FromErrno(ENOTDIR).About(folder_);
     }
+    // The folder's file system takes pieces this large (a removable drive's
+    // disks are checked again each when it is in).
+    if (IoStatus s = CheckFileSizeLimit(folder_); !s) return s;
     return CheckSourceIsSpared(source_, names_, counts_.pieceCount, makeBatch_);
 }
 
@@ -318,6 +323,9 @@ std::vector<std::string> SplitRun::FilesOnDisk(int64_t k) const
 Ending SplitRun::ClaimDisk(int64_t k)
 {
     if (k > 1 && !removable_) return kGoOn;  // a fixed drive is claimed once, before piece 1
+    if (removable_) {
+        if (IoStatus s = CheckFileSizeLimit(names_.folder); !s) return Failed(s);
+    }
     const std::string joinInfo = names_.JoinInfoPath();
     if (k == 1 && FileExists(joinInfo)) {
         if (IoStatus s = joinInfoLock_.Lock(joinInfo); !s) return Failed(s);
@@ -358,6 +366,16 @@ void SplitRun::DeleteEarlierSet()
     }
     for (const std::string& path : {names_.ManifestPath(), names_.BatchPath(), names_.folder + names_.baseName + ".BAT"})
         if (!IsSourceFile(source_, path)) DeleteExisting(path);
+}
+
+// A piece larger than the file system at the destination takes would fail
+// half written; said before anything goes on the disk, with the size it takes.
+IoStatus SplitRun::CheckFileSizeLimit(const std::string& folder)
+{
+    const uint64_t largest = drives_.LargestFileSize(folder);
+    const int64_t largestPiece = std::min(counts_.sourceLength, counts_.standardBlocks * kBlockSize);
+    if (largest == 0 || static_cast<uint64_t>(largestPiece) <= largest) return IoStatus::Success();
+    return IoStatus::Failure(TrFormat(kFileTooLargeThere, {std::to_string(largest)})).About(folder);
 }
 
 IoStatus SplitRun::WriteSetDescription()

@@ -25,18 +25,23 @@ if(CARVER_WITH_QT)
   endforeach()
 endif()
 
+include(${PROJECT_SOURCE_DIR}/cmake/PackageDocs.cmake)
+
 # The pages carry the version and the release date: English in man1, Japanese
-# in ja/man1 (man picks them by the locale).
+# in ja/man1 (man picks them by the locale). They are installed compressed.
 foreach(section man1 ja/man1)
   foreach(page ${man_pages})
     configure_file(${carver_data}/man/${section}/${page}.1.in ${carver_generated}/man/${section}/${page}.1 @ONLY)
-    install(FILES ${carver_generated}/man/${section}/${page}.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/${section})
+    carver_gzip(${carver_generated}/man/${section}/${page}.1)
+    install(FILES ${carver_generated}/man/${section}/${page}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/${section})
   endforeach()
 endforeach()
 
 install(FILES ${carver_data}/completion/carver-cli ${carver_data}/completion/mender-cli
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
-install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${CARVER_PACKAGE_NAME})
+# The licence goes in the copyright file, as Debian keeps it.
+install(FILES ${carver_generated}/doc/copyright ${carver_generated}/doc/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${CARVER_PACKAGE_NAME})
 
 # Last, so the caches see every file above.
 if(CARVER_WITH_QT)

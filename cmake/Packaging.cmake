@@ -7,12 +7,16 @@ set(CPACK_PACKAGE_VENDOR "${CARVER_DEVELOPER}")
 set(CPACK_PACKAGE_CONTACT "${CARVER_MAINTAINER}")
 set(CPACK_PACKAGE_HOMEPAGE_URL "${CARVER_HOMEPAGE}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "split a large file into numbered pieces and join them again")
+# One line of the package's description each, as Debian wants them: under 80 characters.
 set(CPACK_PACKAGE_DESCRIPTION
-    "Carver cuts a file that is larger than the media at hand into a numbered split set: \
-a join-info file NAME.000 and pieces NAME.001, NAME.002 ... of a chosen size, written \
-disk by disk on removable drives. Mender joins the pieces back into the file. Both come \
-as desktop windows and as the commands carver-cli and mender-cli.")
-set(CPACK_STRIP_FILES ON)
+    "Carver cuts a file that is larger than the media at hand into a numbered
+split set: a join-info file NAME.000 and pieces NAME.001, NAME.002 ... of a
+chosen size, written disk by disk on removable drives. Mender joins the pieces
+back into the file. Both come as desktop windows and as the commands
+carver-cli and mender-cli.")
+# The programs are stripped as Debian strips them, of everything a program
+# does not need to run (CPack's own stripping keeps the compiler's notes).
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/StripPrograms.cmake)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)

@@ -63,6 +63,10 @@ public:
     // mounts removable volumes: the name there is the mount point of a volume
     // that is not mounted.
     virtual VolumePlace PlaceOf(const std::string& path) = 0;
+    // The largest file that can be written at the path: the limit of the file
+    // system that holds it (FAT holds files up to 4 GiB less one byte), or the
+    // program's own file-size limit when that is lower; 0 when none is known.
+    virtual uint64_t LargestFileSize(const std::string& path) = 0;
 };
 
 // The drives of this machine.

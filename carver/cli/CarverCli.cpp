@@ -6,6 +6,7 @@
 #include "BlockPlan.h"
 #include "CarverCliOptions.h"
 #include "DriveKindOverride.h"
+#include "Files.h"
 #include "Paths.h"
 #include "SharedTexts.h"
 #include "TerminalUi.h"
@@ -121,10 +122,12 @@ int main(int argc, char** argv)
     platform.drives = &drives;
     modCarver::SetPlatform(platform);
 
-    RecoveryStep recovery(*options, drives, ui, progress);
+    // -n: the size that cuts the source into that many pieces.
+    CarverCliOptions settings = *options;
+    if (settings.pieces > 0) settings.splitSize = SplitSizeForPieces(FileLength(settings.source), settings.pieces);
+    RecoveryStep recovery(settings, drives, ui, progress);
     if (!recovery.Agreed()) return ExitStatusOf(ui, false);
-    bool ok = modCarver::SplitFile(window, ui, options->source, WithBackslash(options->folder),
-                                   options->splitSize);
+    bool ok = modCarver::SplitFile(window, ui, settings.source, WithBackslash(settings.folder), settings.splitSize);
     if (ok && ExitStatusOf(ui, false) == 0) ok = recovery.Run();
 
     progress.Hide();

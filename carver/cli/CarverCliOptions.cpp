@@ -1,7 +1,9 @@
 #include "CarverCliOptions.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 
 const char* const kCarverCliUsage =
     "usage: carver-cli [OPTIONS] SOURCE FOLDER\n"
@@ -10,13 +12,17 @@ const char* const kCarverCliUsage =
     "  -s, --size=SIZE    piece size, 1.44MB when not given. SIZE is a preset of\n"
     "                     the window (640KB, 720KB, 1.25MB, 1.44MB, 100MB, 128MB,\n"
     "                     230MB, 640MB), standing for the size the window splits\n"
-    "                     at (1.44MB is 1421000 bytes, 640MB 628000000); or a whole\n"
-    "                     number of bytes, which may be followed by K, M, G (1024,\n"
-    "                     1024^2, 1024^3; also KiB, MiB, GiB, k, m) or KB, MB, GB\n"
-    "                     (1000, 1000^2, 1000^3; also kB). Pieces are whole\n"
-    "                     4096-byte blocks, so the size is rounded up to the next\n"
-    "                     block; the first piece is rounded down instead, and the\n"
-    "                     last one takes what is left.\n"
+    "                     at (1.44MB is 1421000 bytes, 640MB 628000000); fat32,\n"
+    "                     the largest file a FAT32 disk holds (4294963200 bytes);\n"
+    "                     or a whole number of bytes, which may be followed by K,\n"
+    "                     M, G (1024, 1024^2, 1024^3; also KiB, MiB, GiB, k, m) or\n"
+    "                     KB, MB, GB (1000, 1000^2, 1000^3; also kB). Such a size\n"
+    "                     is the largest a piece may be: pieces are whole 4096-byte\n"
+    "                     blocks, so it is rounded down to whole blocks, and a size\n"
+    "                     below one block is one block.\n"
+    "  -n, --number=N     N pieces of equal size in whole blocks, the last one\n"
+    "                     shorter (fewer when the blocks do not share out); not\n"
+    "                     with -s\n"
     "  -b, --batch        also write the join batch file NAME.bat\n"
     "  -m, --set-date     give the written files the source's dates\n"
     "      --no-checksum  write no NAME.sha256 (the SHA-256 of the pieces and the\n"
@@ -36,6 +42,10 @@ const char* const kCarverCliUsage =
 namespace {
 
 enum : int { kNoChecksum = kFirstLongOnlyId };
+
+constexpr uint64_t kBlock = 4096;
+// The largest whole-block file FAT32 holds (its sizes are 32-bit).
+constexpr uint64_t kFat32Size = (uint64_t(1) << 32) - kBlock;
 
 // Far beyond any piece, and still exact as a double.
 constexpr uint64_t kLargestSize = uint64_t(1) << 53;
@@ -66,6 +76,7 @@ std::optional<double> SplitSizeFromWord(const std::string& word)
     };
     for (const auto& [caption, size] : presets)
         if (word == caption) return size;
+    if (word == "fat32") return static_cast<double>(kFat32Size);
 
     const size_t digitsEnd = std::min(word.find_first_not_of("0123456789"), word.size());
     if (digitsEnd == 0) return std::nullopt;
@@ -77,22 +88,32 @@ std::optional<double> SplitSizeFromWord(const std::string& word)
         uint64_t bytes = 0;
         if (number == 0 || __builtin_mul_overflow(number, m.factor, &bytes) || bytes > kLargestSize)
             return std::nullopt;
-        return static_cast<double>(bytes);
+        return static_cast<double>(std::max(bytes / kBlock * kBlock, kBlock));
     }
     return std::nullopt;
+}
+
+double SplitSizeForPieces(int64_t sourceLength, int64_t pieces)
+{
+    const uint64_t length = static_cast<uint64_t>(std::max<int64_t>(sourceLength, 0));
+    const uint64_t blocks = (length + kBlock - 1) / kBlock;
+    const uint64_t perPiece = (blocks + static_cast<uint64_t>(pieces) - 1) / static_cast<uint64_t>(pieces);
+    return static_cast<double>(std::max<uint64_t>(perPiece, 1) * kBlock);
 }
 
 std::optional<CarverCliOptions> ParseCarverCli(const std::vector<std::string>& args, std::string& error)
 {
     CarverCliOptions o;
     const std::vector<CliOption> own = {
-        {"size", 's', true}, {"batch", 'b', false}, {"set-date", 'm', false}, {"no-checksum", kNoChecksum, false},
-        {"recovery", 'r', true}};
+        {"size", 's', true},   {"number", 'n', true},         {"batch", 'b', false},
+        {"set-date", 'm', false}, {"no-checksum", kNoChecksum, false}, {"recovery", 'r', true}};
+    bool sizeGiven = false;
     auto take = [&](int id, const char* argument, std::string& err) {
         switch (id) {
         case 's':
             if (const auto size = SplitSizeFromWord(argument)) {
                 o.splitSize = *size;
+                sizeGiven = true;
                 return true;
             }
             err = std::string("not a valid size: '") + argument + "'";
@@ -101,6 +122,17 @@ std::optional<CarverCliOptions> ParseCarverCli(const std::vector<std::string>& a
             if ((o.recovery = modCarver::RecoveryRequestFromWord(argument))) return true;
             err = std::string("not a valid recovery amount: '") + argument + "'";
             return false;
+        case 'n': {
+            const char* end = argument + std::strlen(argument);
+            int64_t n = 0;
+            const auto [at, ec] = std::from_chars(argument, end, n);
+            if (ec == std::errc() && at == end && n > 0) {
+                o.pieces = n;
+                return true;
+            }
+            err = std::string("not a valid number of pieces: '") + argument + "'";
+            return false;
+        }
         case 'b': o.batch = true; break;
         case 'm': o.setDate = true; break;
         case kNoChecksum: o.writeManifest = false; break;
@@ -108,6 +140,10 @@ std::optional<CarverCliOptions> ParseCarverCli(const std::vector<std::string>& a
         return true;
     };
     if (!ScanCommandLine(args, own, take, {"SOURCE", "FOLDER"}, o.common, error)) return std::nullopt;
+    if (sizeGiven && o.pieces > 0) {
+        error = "-s and -n cannot be combined";
+        return std::nullopt;
+    }
     if (o.common.operands.size() == 2) {
         o.source = o.common.operands[0];
         o.folder = o.common.operands[1];

@@ -23,6 +23,7 @@ public:
     }
     std::vector<MountedVolume> Mounts() override { return system_.Mounts(); }
     VolumePlace PlaceOf(const std::string& path) override { return system_.PlaceOf(path); }
+    uint64_t LargestFileSize(const std::string& path) override { return system_.LargestFileSize(path); }
 
 private:
     Drives& system_;

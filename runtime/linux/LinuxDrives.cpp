@@ -11,7 +11,10 @@
 #include <fstream>
 #include <pwd.h>
 #include <sstream>
+#include <linux/magic.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -257,6 +260,20 @@ public:
         int status = 0;
         while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
         return WIFEXITED(status) && WEXITSTATUS(status) != 127;
+    }
+
+    uint64_t LargestFileSize(const std::string& path) override
+    {
+        uint64_t largest = 0;
+        struct statfs st;
+        // FAT's sizes are 32-bit; vfat, msdos and umsdos share the one magic number.
+        if (!path.empty() && ::statfs(path.c_str(), &st) == 0 && st.f_type == MSDOS_SUPER_MAGIC)
+            largest = UINT32_MAX;
+        struct rlimit limit;
+        if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+            (largest == 0 || limit.rlim_cur < largest))
+            largest = limit.rlim_cur;
+        return largest;
     }
 
     std::vector<MountedVolume> Mounts() override

@@ -3,6 +3,7 @@
 #include <csignal>
 #include <filesystem>
 #include <sstream>
+#include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
 
@@ -273,7 +274,8 @@ TEST(CliEndToEnd, CtrlCDuringALargeSplitLeavesTheCancelledSet)
 }
 
 // Each form of option and size through the real program: the pieces show the
-// size it read (piece 002 is the size in whole 4096-byte blocks).
+// size it read (a size in bytes is the largest a piece may be, in whole
+// 4096-byte blocks; a preset is rounded up to whole blocks, as in the window).
 TEST(CliEndToEnd, OptionFormsAndSizes)
 {
     TempFolder dir;
@@ -287,14 +289,17 @@ TEST(CliEndToEnd, OptionFormsAndSizes)
     };
     const Case cases[] = {
         {{"-bys1M", "SRC", "DIR"}, 3, 1048576, true, false},
-        {{"-ys", "1MB", "SRC", "DIR"}, 3, 1003520, false, false},
+        {{"-ys", "1MB", "SRC", "DIR"}, 3, 999424, false, false},
         {{"--size=1MiB", "--yes", "SRC", "DIR"}, 3, 1048576, false, false},
         {{"--si", "1000K", "--ye", "--bat", "SRC", "DIR"}, 3, 1024000, true, false},
-        {{"SRC", "-y", "DIR", "--size=1000KB"}, 3, 1003520, false, false},
-        {{"-y", "--size", "1000000", "SRC", "DIR"}, 3, 1003520, false, false},
+        {{"SRC", "-y", "DIR", "--size=1000KB"}, 3, 999424, false, false},
+        {{"-y", "--size", "1000000", "SRC", "DIR"}, 3, 999424, false, false},
         {{"-yq", "-s", "640KB", "SRC", "DIR"}, 5, 634880, false, true},
         {{"--quiet", "-y", "-s1.44MB", "SRC", "DIR"}, 3, 1421312, false, true},
         {{"-y", "-s", "700k", "--", "SRC", "DIR"}, 5, 716800, false, false},
+        {{"-yqs4095", "SRC", "DIR"}, 709, 4096, false, true},
+        {{"-y", "-n", "3", "SRC", "DIR"}, 3, 970752, false, false},
+        {{"--number=4", "-y", "SRC", "DIR"}, 4, 729088, false, false},
     };
     int run = 0;
     for (const Case& c : cases) {
@@ -393,6 +398,32 @@ TEST(CliEndToEnd, FailureLinesNameTheProgramAndTheFile)
     EXPECT_EQ(ReadBytes(dir / "out/src.000"), "old");
     EXPECT_FALSE(fs::exists(dir / "src.001")) << "joined and checked, so deleted";
     EXPECT_TRUE(fs::exists(dir / "src.002") && fs::exists(dir / "src.003") && fs::exists(dir / "src.sha256"));
+}
+
+// The limit on the size of a file that can be written there is read before
+// anything is written: pieces larger than it are refused, naming the folder
+// and the limit; a size in bytes is a maximum, so 1MB fits under 1,000,000.
+TEST(CliEndToEnd, PiecesLargerThanTheFolderTakesAreRefusedBeforeWriting)
+{
+    TempFolder dir;
+    WriteBytes(dir / "src.bin", PatternBytes(3'000'000, 4));
+    struct rlimit old;
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    struct rlimit limit = old;
+    limit.rlim_cur = 1'000'000;  // the programs started below inherit it
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    const std::tuple<std::string, int, size_t> cases[] = {{"1MiB", 2, 0}, {"1MB", 0, 6}};
+    for (const auto& [size, status, files] : cases) {
+        const std::string out = dir / ("out" + size);
+        fs::create_directory(out);
+        std::string err;
+        EXPECT_EQ(RunProgram(kCarver, {"-y", "-s", size, dir / "src.bin", out}, "", &err), status) << err;
+        EXPECT_EQ(Names(out).size(), files) << size;
+        if (status == 2)
+            EXPECT_NE(err.find(out + "/: " + kSplitFailed + ": このﾌｫﾙﾀﾞに置けるﾌｧｲﾙは 1000000 ﾊﾞｲﾄまでです"),
+                      std::string::npos) << err;
+    }
+    ::setrlimit(RLIMIT_FSIZE, &old);
 }
 
 TEST(CliEndToEnd, VersionAndLicence)

@@ -5,9 +5,12 @@
 
 #include <cerrno>
 #include <cstring>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <sched.h>
 #include <set>
+#include <tuple>
 #include <sys/mount.h>
 #include <unistd.h>
 
@@ -90,6 +93,28 @@ public:
 
     // The test's mounts are seen by no other process.
     bool Private() const { return private_; }
+
+    // A 64 MiB FAT32 volume made from an image at media/NAME; its folder, or
+    // empty with the reason in whyNot.
+    std::string MountFat(const std::string& name, std::string& whyNot)
+    {
+        const std::string image = folder_ + name + ".img", at = folder_ + "media/" + name;
+        fs::create_directories(at);
+        std::ofstream(image).close();
+        fs::resize_file(image, 64 << 20);
+        const std::string tools = "PATH=$PATH:/sbin:/usr/sbin; ";
+        if (std::system((tools + "command -v mkfs.vfat >/dev/null").c_str()) != 0) {
+            whyNot = "mkfs.vfat is not installed";
+            return {};
+        }
+        if (std::system((tools + "mkfs.vfat -F 32 '" + image + "' >/dev/null").c_str()) != 0 ||
+            std::system((tools + "mount -o loop '" + image + "' '" + at + "' 2>/dev/null").c_str()) != 0) {
+            whyNot = "a FAT32 image cannot be mounted here (no loop device, or no vfat in the kernel)";
+            return {};
+        }
+        mounted_.insert(at);
+        return at + "/";
+    }
 
 private:
     const std::string folder_;
@@ -271,4 +296,33 @@ TEST(CliVolumes, WithoutAMountTableTheDestinationIsAFixedDrive)
     EXPECT_EQ(err.find("ディスクに空き容量がない"), std::string::npos) << err;
     EXPECT_EQ(WithoutProc({MENDER_CLI, "-y", dir / "set/data.000", dir / "out"}, &err), 0) << err;
     EXPECT_EQ(ReadBytes(dir / "out/data.bin"), data);
+}
+
+// FAT32 holds files up to 4 GiB less one byte: a 4G piece is refused before
+// anything is written, naming the folder and the size it takes, while the
+// largest whole-block size FAT32 holds passes (and meets the disk-space
+// question: the volume is small).
+TEST(CliVolumes, PiecesTooLargeForFat32AreRefusedBeforeWriting)
+{
+    TempFolder dir;
+    Volumes volumes(dir.Path());
+    if (const std::string reason = volumes.CannotMount(); !reason.empty()) GTEST_SKIP() << reason;
+    std::string whyNot;
+    const std::string fat = volumes.MountFat("FAT", whyNot);
+    if (fat.empty()) GTEST_SKIP() << whyNot;
+    const std::string source = dir / "big.bin";
+    std::ofstream(source).close();
+    fs::resize_file(source, (uintmax_t(4) << 30) + 1);  // a hole: nothing to write
+
+    const std::string limit = fat + ": ﾌｧｲﾙ分割失敗 原因を調査後再度実行して下さい: このﾌｫﾙﾀﾞに置けるﾌｧｲﾙは 4294967295 ﾊﾞｲﾄまでです";
+    const std::tuple<std::string, int, std::string> cases[] = {
+        {"4G", 2, limit},
+        {"fat32", 1, "ディスクに空き容量がないかディスクの準備ができていません"},
+    };
+    for (const auto& [size, status, text] : cases) {
+        std::string err;
+        EXPECT_EQ(RunProgram(CARVER_CLI, {"-y", "--fixed", "-s", size, source, fat}, "", &err), status) << err;
+        EXPECT_NE(err.find(text), std::string::npos) << size << ": " << err;
+        EXPECT_TRUE(fs::is_empty(fat)) << size;
+    }
 }

@@ -28,6 +28,7 @@ public:
     std::vector<std::string> freeSpaceQueries;        // paths given to the free-space queries
     // The mount table; the drive's root stays mounted whatever `root` says.
     std::vector<MountedVolume> mounts{{1, "/", "", false}};
+    uint64_t largestFile = 0;  // no limit known
 
     bool IsRemovable(const std::string&) override { return removable; }
     std::string DriveRootOf(const std::string&) override { return root; }
@@ -51,6 +52,7 @@ public:
         return formatAvailable;
     }
     std::vector<MountedVolume> Mounts() override { return mounts; }
+    uint64_t LargestFileSize(const std::string&) override { return largestFile; }
     VolumePlace PlaceOf(const std::string& path) override
     {
         const std::string inner = path.rfind(root, 0) == 0 ? path.substr(root.size()) : path;

@@ -13,15 +13,15 @@ prefix=$work/prefix
 id=io.github.carvermender
 expected=(
     bin/carver-cli bin/mender-cli
-    share/man/man1/carver-cli.1 share/man/man1/mender-cli.1
-    share/man/ja/man1/carver-cli.1 share/man/ja/man1/mender-cli.1
+    share/man/man1/carver-cli.1.gz share/man/man1/mender-cli.1.gz
+    share/man/ja/man1/carver-cli.1.gz share/man/ja/man1/mender-cli.1.gz
     share/bash-completion/completions/carver-cli share/bash-completion/completions/mender-cli
-    share/doc/carver-mender/LICENSE
+    share/doc/carver-mender/copyright share/doc/carver-mender/changelog.gz
     share/locale/en/LC_MESSAGES/carver-mender.mo
 )
 if [[ $with_qt == ON ]]; then
-    expected+=(bin/carver bin/mender share/man/man1/carver.1 share/man/man1/mender.1
-               share/man/ja/man1/carver.1 share/man/ja/man1/mender.1
+    expected+=(bin/carver bin/mender share/man/man1/carver.1.gz share/man/man1/mender.1.gz
+               share/man/ja/man1/carver.1.gz share/man/ja/man1/mender.1.gz
                share/mime/packages/$id.xml)
     for app in Carver Mender; do
         expected+=(share/applications/$id.$app.desktop share/metainfo/$id.$app.metainfo.xml
