@@ -37,7 +37,10 @@ int32_t PieceCountFromLine(const std::string& line1)
     return static_cast<int32_t>(TextToNumber(LastCharacters(line1, 3)));
 }
 
-std::string SplitSetNames::PieceFileName(int32_t k) const { return baseName + "." + PieceNumberText(k); }
+std::string SplitSetNames::PieceFileName(int32_t k) const
+{
+    return baseName + "." + PieceNumberText(k - 1 + firstNumber);
+}
 std::string SplitSetNames::JoinInfoPath() const { return folder + baseName + ".000"; }
 std::string SplitSetNames::PiecePath(int32_t k) const { return folder + PieceFileName(k); }
 std::string SplitSetNames::BatchPath() const { return folder + baseName + ".bat"; }

@@ -35,6 +35,9 @@ struct SplitSetNames {
     std::string folder;      // with its trailing separator
     std::string sourceName;  // movie.avi
     std::string baseName;    // movie
+    // The number the first piece carries: 1, or 0 in a set of numbered pieces
+    // that starts at NAME.000 (split -d); piece k (from 1) carries k - 1 then.
+    int32_t firstNumber = 1;
     std::string JoinInfoPath() const;                  // folder + movie.000
     std::string PiecePath(int32_t k) const;            // folder + movie.001
     std::string BatchPath() const;                     // folder + movie.bat

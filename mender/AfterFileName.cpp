@@ -13,9 +13,10 @@ void LoadAfterFileName(JoinerWindow& window)
     const std::string path = TrimSpaces(window.KetugoFileNameText());
     if (path.empty()) return;
     // The first piece of a numbered set without a join-info file (archive
-    // volumes x.7z.001): the rebuilt file is the piece's name without ".001".
-    if (const auto numbered = NumberedSetOf(path)) {
-        window.SetAfterFileNameText(numbered->names.sourceName);
+    // volumes x.7z.001, split -d's big.000): the rebuilt file is its name
+    // without the number.
+    if (const auto set = NumberedSetOf(path)) {
+        window.SetAfterFileNameText(set->names.sourceName);
         return;
     }
     // A piece of a set with its join-info file beside it leads to that file.

@@ -8,7 +8,8 @@ namespace modMender {
 JoinDisks::JoinDisks(Drives& drives, UiServices& ui, const std::string& pieceFolder, bool removable,
                      const std::string& rebuiltPath, BinaryWriter& rebuilt)
     : pieces_(drives, ui, pieceFolder, removable), rebuiltPath_(rebuiltPath),
-      destination_(WithBackslash(FolderOf(rebuiltPath))), destinationRemovable_(drives.IsRemovable(destination_)),
+      destination_(WithBackslash(FolderOf(rebuiltPath))),
+      destinationRemovable_(!rebuiltPath.empty() && drives.IsRemovable(destination_)),
       rebuilt_(rebuilt)
 {
 }

@@ -15,7 +15,8 @@ namespace modMender {
 
 class JoinDisks {
 public:
-    // The rebuilt file is the run's own; it may not be open yet.
+    // The rebuilt file is the run's own; it may not be open yet. An empty
+    // path: it goes to no folder (standard output), nothing there to sync.
     JoinDisks(Drives& drives, UiServices& ui, const std::string& pieceFolder, bool removable,
               const std::string& rebuiltPath, BinaryWriter& rebuilt);
 

@@ -22,6 +22,7 @@ namespace {
 constexpr const char* kNoValidFileName = N_("連結情報ﾌｧｲﾙに正しいﾌｧｲﾙ名がありません");
 constexpr const char* kBadJoinInfo = N_("連結情報ﾌｧｲﾙが正しくありません");
 constexpr const char* kJoinFailed = N_("ﾌｧｲﾙ連結失敗　原因を調査後再度実行してください");
+constexpr const char* kStandardOutput = "standard output";
 
 // What the terminal is told, on one line naming the file.
 constexpr const char* kUnusableManifest = "no line for this set: it is joined without the check";
@@ -42,15 +43,16 @@ std::string ResumeQuestion(const std::string& name, int32_t joined)
 class JoinRun {
 public:
     JoinRun(JoinerWindow& window, UiServices& ui, const std::string& joinInfoPath,
-            const std::string& destinationFolder, Drives& drives)
+            const std::string& destinationFolder, Drives& drives, int output = -1)
         : window_(window), ui_(ui), drives_(drives), joinInfoPath_(JoinInfoFileFor(joinInfoPath)),
-          destinationFolder_(destinationFolder), numbered_(NumberedSetOf(joinInfoPath))
+          destinationFolder_(destinationFolder), numbered_(NumberedSetOf(joinInfoPath)), output_(output)
     {
     }
 
     void Run();
 
 private:
+    void Join();
     bool Prepare();
     bool ReadSetDescription(const std::string& sourceFolder);
     bool OpenRebuiltFile();
@@ -82,6 +84,10 @@ private:
     // A set of numbered pieces without a join-info file: the pieces in its
     // folder are all there is to know of it.
     const std::optional<NumberedSet> numbered_;
+    // A descriptor the rebuilt file goes to instead of a folder (standard
+    // output); -1 when it goes to the folder.
+    const int output_;
+    bool createdFolder_ = false;  // the destination folder was made by this run
 
     bool removable_ = false;
     int32_t count_ = 0;
@@ -108,9 +114,16 @@ private:
 
 void JoinRun::Run()
 {
+    Join();
+    // A run that ends with nothing in the folder it made takes the folder away again.
+    if (createdFolder_) RemoveFolderIfEmpty(WithBackslash(destinationFolder_));
+}
+
+void JoinRun::Join()
+{
     // A file that is not there or cannot be read is told before anything is
     // asked (a numbered set may be resumed with its first pieces gone).
-    if (!numbered_ || numbered_->highest == 0) {
+    if (!numbered_ || numbered_->count == 0) {
         if (IoStatus s = BinaryReader().Open(joinInfoPath_); !s) return Fail(s);
     }
     if (ui_.MessageBox(kJoinQuestion, MsgButtons::OkCancel, MsgIcon::Warning) != MsgAnswer::Ok) return;
@@ -133,12 +146,12 @@ bool JoinRun::Prepare()
 {
     const std::string destination = WithBackslash(destinationFolder_);
     // Only the last level; when that fails, opening the rebuilt file says why.
-    if (!FolderExists(destination)) IgnoreResult(CreateFolder(destination));
+    if (output_ < 0 && !FolderExists(destination)) createdFolder_ = CreateFolder(destination).ok();
 
     if (numbered_) {
         // Joined from its one folder: without a count there is no disk to ask for.
         set_ = numbered_->names;
-        count_ = numbered_->highest;
+        count_ = numbered_->count;
         // Its first piece stands for the set, as a join-info file does: held
         // for the whole run (a resumed join may find it deleted already).
         if (FileExists(set_.PiecePath(1))) {
@@ -148,15 +161,19 @@ bool JoinRun::Prepare()
         removable_ = drives_.IsRemovable(joinInfoPath_);
         if (!ReadSetDescription(WithBackslash(FolderOf(joinInfoPath_)))) return false;
     }
-    rebuiltPath_ = destination + set_.sourceName;
-    if (IoStatus s = NameFitsFolder(destination, set_.sourceName); !s) return Fail(s), false;
+    // Standard output has no file to check, resume (statePath_ stays empty) or sync.
+    const bool toFile = output_ < 0;
+    rebuiltPath_ = toFile ? destination + set_.sourceName : kStandardOutput;
+    if (toFile) {
+        if (IoStatus s = NameFitsFolder(destination, set_.sourceName); !s) return Fail(s), false;
+    }
     if (IoStatus s = NameFitsFolder(set_.folder, set_.PieceFileName(count_)); !s) return Fail(s), false;
-    statePath_ = ResumeStatePath(rebuiltPath_);
-    disks_.emplace(drives_, ui_, set_.folder, removable_, rebuiltPath_, rebuilt_);
+    if (toFile) statePath_ = ResumeStatePath(rebuiltPath_);
+    disks_.emplace(drives_, ui_, set_.folder, removable_, toFile ? rebuiltPath_ : std::string(), rebuilt_);
     for (const std::string& path : {rebuiltPath_, statePath_})
-        if (RebuiltFileIsOwnFile(path, joinInfoPath_, set_, count_))
+        if (toFile && RebuiltFileIsOwnFile(path, joinInfoPath_, set_, count_))
             return Fail(IoStatus::Failure(kRebuiltIsOwnFile).About(path)), false;
-    if (IsNonRegularEntry(rebuiltPath_))
+    if (toFile && IsNonRegularEntry(rebuiltPath_))
         return Fail(IoStatus::Failure(kNotRegularFile).About(rebuiltPath_)), false;
 
     state_ = ResumeState{countLine_, set_.sourceName, count_, {}, false};
@@ -200,7 +217,7 @@ bool JoinRun::AllPiecesThere()
 // Nothing in it changes before the first piece is there and the user agreed.
 bool JoinRun::OpenRebuiltFile()
 {
-    const bool existed = FileExists(rebuiltPath_);
+    const bool existed = output_ < 0 && FileExists(rebuiltPath_);
     if (existed) {
         if (IoStatus s = rebuilt_.OpenLocked(rebuiltPath_, true); !s) return Fail(s), false;
     }
@@ -220,6 +237,10 @@ bool JoinRun::OpenRebuiltFile()
     if (first_ <= count_ && !WaitFor(first_)) return CloseRebuilt(), false;
     if (!PieceSizesAgreed()) return CloseRebuilt(), false;
     if (existed && !resuming_ && !Ask(OverwriteQuestion(state_.sourceName))) return CloseRebuilt(), false;
+    if (output_ >= 0) {
+        if (IoStatus s = rebuilt_.OpenDescriptor(output_, rebuiltPath_); !s) return Fail(s), false;
+        return true;
+    }
     if (!existed) {
         if (IoStatus s = rebuilt_.OpenLocked(rebuiltPath_, false); !s) return Fail(s), false;
     }
@@ -437,6 +458,12 @@ void JoinFiles(JoinerWindow& window, UiServices& ui, const std::string& joinInfo
                const std::string& destinationFolder, Drives& drives)
 {
     JoinRun run(window, ui, joinInfoPath, destinationFolder, drives);
+    run.Run();
+}
+
+void JoinToOutput(JoinerWindow& window, UiServices& ui, const std::string& joinInfoPath, int output, Drives& drives)
+{
+    JoinRun run(window, ui, joinInfoPath, std::string(), drives, output);
     run.Run();
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // A set of numbered pieces without a join-info file: NAME.001, NAME.002 … as
 // `split -d -a 3 --numeric-suffixes=1` or an archiver's volumes (x.7z.001)
-// make them, or a set whose join-info file was lost. The rebuilt file is
-// NAME; the pieces are the ones that follow one another from .001 on.
+// make them, or a set whose join-info file was lost; or NAME.000, NAME.001 …
+// as `split -d -a 3` makes them. The rebuilt file is NAME; the pieces are the
+// ones that follow one another from the first on.
 #include <optional>
 #include <string>
 
@@ -11,12 +12,19 @@
 namespace modMender {
 
 struct NumberedSet {
-    SplitSetNames names;  // folder, NAME as source and base name
-    int32_t highest = 0;  // the highest piece number present (0: none)
+    SplitSetNames names;  // folder, NAME as source and base name, the first piece's number
+    int32_t count = 0;    // pieces up to the highest number present (0: none)
 };
 
+// Whether NAME.000 is the first piece of a set that starts at 000 rather than
+// a join-info file: it is larger than a join-info file can be, or it holds a
+// byte no join-info file holds (and no count on its first line) and is no
+// smaller than NAME.001 beside it.
+bool StartsAtZero(const std::string& stem);
+
 // The set that a path ending in ".001" stands for when no NAME.000 lies beside
-// it; nothing for any other path.
+// it or that NAME.000 is a piece, and the set a NAME.000 that is a piece
+// starts; nothing for any other path.
 std::optional<NumberedSet> NumberedSetOf(const std::string& path);
 
 // The join-info file that a piece of a set made by Carver leads to: for

@@ -18,6 +18,12 @@ extern bool CancelRequested;
 void JoinFiles(JoinerWindow& window, UiServices& ui, const std::string& joinInfoPath,
                const std::string& destinationFolder, Drives& drives = SystemDrives());
 
+// As JoinFiles, with the rebuilt file written to the descriptor `output`
+// (standard output) instead of into a folder: no file there to ask about,
+// resume or sync. The caller keeps deletion off.
+void JoinToOutput(JoinerWindow& window, UiServices& ui, const std::string& joinInfoPath, int output,
+                  Drives& drives = SystemDrives());
+
 // The folder part of a path, without a trailing separator; the current
 // directory when the path holds no separator.
 std::string FolderOf(const std::string& path);

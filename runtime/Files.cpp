@@ -145,6 +145,12 @@ IoStatus CreateFolder(const std::string& path)
     return IoStatus::Success();
 }
 
+void RemoveFolderIfEmpty(const std::string& path)
+{
+    // rmdir refuses a folder that holds anything, whoever put it there.
+    ::rmdir(path.c_str());
+}
+
 std::string CurrentDirectory()
 {
     std::vector<char> buf(4096);
@@ -300,6 +306,16 @@ IoStatus BinaryWriter::DoOpenLocked(const std::string& path, bool existing)
         return s;
     }
     Attach(fd, 0);
+    return IoStatus::Success();
+}
+
+IoStatus BinaryWriter::OpenDescriptor(int fd, const std::string& name)
+{
+    IgnoreResult(Close());
+    path_ = name;
+    const int own = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (own < 0) return IoStatus::FromErrno(errno).About(name);
+    Attach(own, 0);
     return IoStatus::Success();
 }
 

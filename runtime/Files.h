@@ -66,6 +66,8 @@ std::string StoredNameOf(const std::string& path);
 IoStatus DeleteFile(const std::string& path);
 // Creates the last level of a folder path only.
 IoStatus CreateFolder(const std::string& path);
+// Removes a folder when nothing is in it; one that holds anything stays.
+void RemoveFolderIfEmpty(const std::string& path);
 // The process's current directory, without a trailing separator (except "/").
 std::string CurrentDirectory();
 
@@ -124,6 +126,9 @@ public:
     // for this run (kFileInUse when another run holds it) and left unchanged:
     // nothing is written before TruncateTo.
     IoStatus OpenLocked(const std::string& path, bool existing);
+    // Writes to a descriptor the program was given (standard output), under
+    // `name` in failures; Close leaves the descriptor itself open.
+    IoStatus OpenDescriptor(int fd, const std::string& name);
     // Cuts the file to `length` bytes and goes on writing from there.
     IoStatus TruncateTo(int64_t length);
     bool IsOpen() const { return fd_ >= 0; }

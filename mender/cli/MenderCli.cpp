@@ -67,6 +67,9 @@ int main(int argc, char** argv)
     const auto options = ParseMenderCli(std::vector<std::string>(argv + 1, argv + argc), error);
     if (!options) return UsageError("mender-cli", error, kMenderCliUsage);
     if (AnswerHelpOrVersion(options->common, "mender-cli", kMenderCliUsage)) return 0;
+    if (options->ToOutput() && ::isatty(STDOUT_FILENO) == 1)
+        return UsageError("mender-cli", "standard output is a terminal: the file would go to the screen",
+                          kMenderCliUsage);
 
     const SharedCliOptions& common = options->common;
     TerminalProgress progress(stderr, ::isatty(STDERR_FILENO) == 1 && !common.quiet);
@@ -99,7 +102,10 @@ int main(int argc, char** argv)
             return ExitStatusOf(ui);
     }
 
-    modMender::JoinFiles(window, ui, options->joinInfo, options->folder, drives);
+    if (options->ToOutput())
+        modMender::JoinToOutput(window, ui, options->joinInfo, STDOUT_FILENO, drives);
+    else
+        modMender::JoinFiles(window, ui, options->joinInfo, options->folder, drives);
     // A completed delete-as-you-go join took the set: its recovery files go with it.
     if (options->deleteAsItGoes && ExitStatusOf(ui) == 0 && !FileExists(options->joinInfo))
         for (const std::string& path : recoveryFiles) IgnoreResult(DeleteFile(path));

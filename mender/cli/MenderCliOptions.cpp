@@ -2,7 +2,9 @@
 
 const char* const kMenderCliUsage =
     "usage: mender-cli [OPTIONS] JOIN_INFO FOLDER\n"
-    "Joins the split set that JOIN_INFO (NAME.000) describes into a file in FOLDER.\n"
+    "Joins the split set that JOIN_INFO (NAME.000) describes into a file in FOLDER,\n"
+    "or writes the file to standard output when FOLDER is - (not to a terminal,\n"
+    "not with -d; a folder named - is ./-).\n"
     "  -d, --delete       delete the split set as it goes\n"
     "      --removable    treat JOIN_INFO's drive as removable (disk by disk)\n"
     "      --fixed        treat it as fixed\n"
@@ -25,6 +27,10 @@ std::optional<MenderCliOptions> ParseMenderCli(const std::vector<std::string>& a
     if (o.common.operands.size() == 2) {
         o.joinInfo = o.common.operands[0];
         o.folder = o.common.operands[1];
+    }
+    if (o.ToOutput() && o.deleteAsItGoes) {
+        error = "-d cannot be used with - (standard output)";
+        return std::nullopt;
     }
     return o;
 }

@@ -11,6 +11,8 @@ struct MenderCliOptions {
     std::string joinInfo;
     std::string folder;
     bool deleteAsItGoes = false;
+    // FOLDER "-": the rebuilt file goes to standard output.
+    bool ToOutput() const { return folder == "-"; }
 };
 
 // Parses the arguments (without the program name). On a usage error returns

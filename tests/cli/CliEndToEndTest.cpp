@@ -419,9 +419,10 @@ TEST(CliEndToEnd, PiecesLargerThanTheFolderTakesAreRefusedBeforeWriting)
         std::string err;
         EXPECT_EQ(RunProgram(kCarver, {"-y", "-s", size, dir / "src.bin", out}, "", &err), status) << err;
         EXPECT_EQ(Names(out).size(), files) << size;
-        if (status == 2)
+        if (status == 2) {
             EXPECT_NE(err.find(out + "/: " + kSplitFailed + ": このﾌｫﾙﾀﾞに置けるﾌｧｲﾙは 1000000 ﾊﾞｲﾄまでです"),
                       std::string::npos) << err;
+        }
     }
     ::setrlimit(RLIMIT_FSIZE, &old);
 }

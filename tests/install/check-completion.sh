@@ -38,7 +38,11 @@ while IFS=';' read -r expected function line; do
     fi
 done <<'EOF_CASES'
 --size=;_carver_cli;carver-cli|--si
---no-checksum;_carver_cli;carver-cli|--n
+--no-checksum|--number=;_carver_cli;carver-cli|--n
+fat32;_carver_cli;carver-cli|-s|f
+;_carver_cli;carver-cli|-yn|
+my dir;_carver_cli;carver-cli|-n|3|src.bin|m
+my dir;_carver_cli;carver-cli|--number|=|3|src.bin|m
 1.25MB|1.44MB;_carver_cli;carver-cli|-s|1.
 1.25MB|1.44MB|100MB|128MB;_carver_cli;carver-cli|--size|=|1
 640KB|640MB;_carver_cli;carver-cli|--size|=|64

@@ -14,4 +14,5 @@ if grep -rlq 'gtest' "$work" --include=link.txt --include=build.make; then
     grep -rl 'gtest' "$work" --include=link.txt --include=build.make
     exit 1
 fi
-"$cmake" --build "$work" --target help | grep -q 'carver-cli' || { echo "FAIL: no carver-cli to build"; exit 1; }
+targets=$("$cmake" --build "$work" --target help)
+grep -q 'carver-cli' <<<"$targets" || { echo "FAIL: no carver-cli to build"; exit 1; }
