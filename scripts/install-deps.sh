@@ -11,7 +11,7 @@ packages=(
   gettext locales
   fonts-ipafont-gothic
   xvfb xauth imagemagick
-  desktop-file-utils appstream man-db shared-mime-info librsvg2-bin dpkg-dev lintian dosfstools
+  desktop-file-utils appstream man-db shared-mime-info librsvg2-bin dpkg-dev lintian dosfstools xdg-utils
   p7zip-full par2 zlib1g-dev
 )
 

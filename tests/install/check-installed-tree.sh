@@ -22,7 +22,8 @@ expected=(
 if [[ $with_qt == ON ]]; then
     expected+=(bin/carver bin/mender share/man/man1/carver.1.gz share/man/man1/mender.1.gz
                share/man/ja/man1/carver.1.gz share/man/ja/man1/mender.1.gz
-               share/mime/packages/$id.xml)
+               share/mime/packages/$id.xml
+               share/kio/servicemenus/$id.split.desktop share/kio/servicemenus/$id.join.desktop)
     for app in Carver Mender; do
         expected+=(share/applications/$id.$app.desktop share/metainfo/$id.$app.metainfo.xml
                    share/icons/hicolor/scalable/apps/$id.$app.svg)
@@ -48,6 +49,21 @@ if [[ $with_qt == ON ]]; then
         { echo "FAIL: the join-info type is not a kind of text/plain"; exit 1; }
     grep -qx "application/x-carver-join-info=$id.Mender.desktop;" "$prefix/share/applications/mimeinfo.cache" ||
         { echo "FAIL: Mender is not registered to open join-info files"; exit 1; }
+    grep -qx "application/octet-stream=$id.Carver.desktop;" "$prefix/share/applications/mimeinfo.cache" ||
+        { echo "FAIL: Carver is not offered in Open With for any file"; exit 1; }
+    grep -qx "application/x-carver-first-piece:\*\.001" <(cut -d: -f2- "$prefix/share/mime/globs2") ||
+        { echo "FAIL: *.001 is not registered as a first piece"; exit 1; }
+    # On a system with nothing else installed, neither program becomes the
+    # default of an ordinary type, a first piece included; Mender opens .000.
+    if command -v xdg-mime >/dev/null; then
+        for type in video/mp4 application/zip text/plain application/x-carver-first-piece application/x-carver-join-info; do
+            default=$(env -i PATH="$PATH" HOME="$work" XDG_DATA_HOME="$work/none" XDG_CONFIG_HOME="$work/none" \
+                      XDG_CONFIG_DIRS="$work/none" XDG_DATA_DIRS="$prefix/share" xdg-mime query default $type)
+            wanted=
+            [[ $type == application/x-carver-join-info ]] && wanted=$id.Mender.desktop
+            [[ $default == "$wanted" ]] || { echo "FAIL: the default for $type is '$default'"; exit 1; }
+        done
+    fi
 fi
 
 # A split into several pieces and the join back, with the installed programs.
