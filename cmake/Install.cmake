@@ -16,9 +16,9 @@ if(CARVER_WITH_QT)
                 ${carver_data}/applications/${CARVER_APP_ID}.Mender.desktop
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   # The file manager's service menus (KDE): "Split with Carver" on any file,
-  # "Join with Mender" on a .000 or .001 file. Newer Dolphins run only
-  # service menus that may be executed.
-  install(PROGRAMS ${carver_data}/kde/${CARVER_APP_ID}.split.desktop ${carver_data}/kde/${CARVER_APP_ID}.join.desktop
+  # "Join with Mender" on a .000 or .001 file. (Only menus a user puts in
+  # their own folder need to be executable.)
+  install(FILES ${carver_data}/kde/${CARVER_APP_ID}.split.desktop ${carver_data}/kde/${CARVER_APP_ID}.join.desktop
           DESTINATION ${CMAKE_INSTALL_DATADIR}/kio/servicemenus)
   install(DIRECTORY ${carver_data}/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
   install(FILES ${carver_data}/mime/${CARVER_APP_ID}.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
