@@ -179,7 +179,7 @@ bool SplitRun::Run()
     if (counts_.pieceCount > 0) {
         if (IoStatus s = CheckBeforeWriting(); !s) return Failed(s);
     }
-    if (makeManifest_) hasher_ = MakeCopyHasher(kBlockSize);
+    if (makeManifest_) hasher_ = MakeCopyHasher(kBlockSize, false);
 
     for (int64_t k = 1; k <= counts_.fullPieces; ++k) {
         if (Ending end = FullPiece(k)) return *end;

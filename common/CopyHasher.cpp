@@ -1,7 +1,9 @@
 #include "CopyHasher.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <condition_variable>
+#include <map>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -10,7 +12,7 @@ namespace {
 
 class InlineCopyHasher : public CopyHasher {
 public:
-    explicit InlineCopyHasher(size_t largestBlock) : buffer_(largestBlock) {}
+    InlineCopyHasher(size_t largestBlock, bool whole) : buffer_(largestBlock), wantWhole_(whole) {}
 
     std::span<char> NextBlock(size_t size) override
     {
@@ -20,7 +22,7 @@ public:
     void BlockFilled() override
     {
         piece_.Update(block_);
-        whole_.Update(block_);
+        if (wantWhole_) whole_.Update(block_);
     }
     void EndPiece() override
     {
@@ -36,12 +38,14 @@ public:
     }
     IoStatus WholeDigest(Sha256Digest& digest) override
     {
+        if (!wantWhole_) return IoStatus::FromErrno(EINVAL);
         if (IoStatus s = whole_.Finish(digest); !s) return s;
         return status_;
     }
 
 private:
     std::vector<char> buffer_;
+    const bool wantWhole_;
     std::span<char> block_;
     Sha256 piece_, whole_;
     std::vector<Sha256Digest> digests_;
@@ -54,12 +58,11 @@ private:
 // is done with it.
 class ThreadedCopyHasher : public CopyHasher {
 public:
-    explicit ThreadedCopyHasher(size_t largestBlock) : chunkSize_(std::max(kChunkSize, largestBlock))
+    ThreadedCopyHasher(size_t largestBlock, bool whole) : chunkSize_(std::max(kChunkSize, largestBlock)), wantWhole_(whole)
     {
         for (Chunk& c : chunks_) c.data = std::make_unique_for_overwrite<char[]>(chunkSize_);
         try {
-            // One thread hashes the pieces, the other the whole.
-            for (int i = 0; i < 2; ++i) threads_[i] = std::thread([this, i] { Work(i, i == 0, i == 1); });
+            for (int i = 0; i < 2; ++i) threads_[i] = std::thread([this, i] { Work(i); });
         } catch (...) {
             Abandon();  // the threads already started
             throw;
@@ -82,19 +85,24 @@ public:
     {
         Current().endsPiece = true;
         HandOver();
+        ++piece_;
     }
 
     IoStatus TakePieceDigests(std::vector<Sha256Digest>& digests) override
     {
         std::unique_lock lock(mutex_);
-        hashed_cv_.wait(lock, [this] { return done_[0] == handedOver_; });
-        digests = std::move(digests_);
-        digests_.clear();
+        hashed_cv_.wait(lock, [this] { return SlowestDone() == handedOver_; });
+        digests.clear();
+        // The two threads finish their pieces in either order; they are
+        // handed out in the order of the pieces.
+        for (auto at = digests_.begin(); at != digests_.end() && at->first == taken_; at = digests_.erase(at), ++taken_)
+            digests.push_back(at->second);
         return status_;
     }
 
     IoStatus WholeDigest(Sha256Digest& digest) override
     {
+        if (!wantWhole_) return IoStatus::FromErrno(EINVAL);
         if (ready_ && Current().used > 0) HandOver();
         Stop();
         digest = whole_;
@@ -109,6 +117,7 @@ private:
         std::unique_ptr<char[]> data;
         size_t used = 0;
         bool endsPiece = false;
+        uint64_t piece = 0;  // a chunk holds bytes of one piece only
     };
 
     // The chunk being filled, once every hashing thread is done with what it
@@ -121,6 +130,7 @@ private:
             hashed_cv_.wait(lock, [this] { return filling_ - SlowestDone() < kChunks; });
             c.used = 0;
             c.endsPiece = false;
+            c.piece = piece_;
             ready_ = true;
         }
         return c;
@@ -139,8 +149,9 @@ private:
 
     uint64_t SlowestDone() const { return std::min(done_[0], done_[1]); }
 
-    void Work(int index, bool pieces, bool whole)
+    void Work(int index)
     {
+        const bool whole = wantWhole_ && index == 1;
         Sha256 pieceHash, wholeHash;
         IoStatus status = IoStatus::Success();
         for (uint64_t next = 0;; ++next) {
@@ -150,6 +161,8 @@ private:
                 if (abandoned_ || handedOver_ == next) break;
             }
             const Chunk& c = chunks_[next % kChunks];
+            // Thread 0 takes every piece beside the whole, else the even pieces.
+            const bool pieces = wantWhole_ ? index == 0 : c.piece % 2 == static_cast<uint64_t>(index);
             const std::span<const char> bytes(c.data.get(), c.used);
             if (pieces) pieceHash.Update(bytes);
             if (whole) wholeHash.Update(bytes);
@@ -159,7 +172,7 @@ private:
             }
             {
                 std::lock_guard lock(mutex_);
-                if (pieces && c.endsPiece) digests_.push_back(digest);
+                if (pieces && c.endsPiece) digests_.emplace(c.piece, digest);
                 if (!status && status_) status_ = status;
                 done_[index] = next + 1;
             }
@@ -195,6 +208,7 @@ private:
     }
 
     const size_t chunkSize_;
+    const bool wantWhole_;
     Chunk chunks_[kChunks];
     std::thread threads_[2];
 
@@ -202,6 +216,8 @@ private:
     uint64_t filling_ = 0;  // sequence number of the chunk being filled
     bool ready_ = false;    // that chunk is free to fill
     size_t pending_ = 0;
+    uint64_t piece_ = 0;  // number of the piece being filled
+    uint64_t taken_ = 0;  // digests handed out so far
 
     std::mutex mutex_;
     std::condition_variable handed_cv_, hashed_cv_;
@@ -209,23 +225,23 @@ private:
     uint64_t done_[2] = {0, 0};  // chunks each hashing thread is done with
     bool closing_ = false;       // hash what was handed over, then stop
     bool abandoned_ = false;     // stop now
-    std::vector<Sha256Digest> digests_;
+    std::map<uint64_t, Sha256Digest> digests_;  // by piece number
     Sha256Digest whole_{};
     IoStatus status_ = IoStatus::Success();
 };
 
 }  // namespace
 
-std::unique_ptr<CopyHasher> MakeCopyHasher(size_t largestBlock)
+std::unique_ptr<CopyHasher> MakeCopyHasher(size_t largestBlock, bool whole)
 {
     try {
-        return std::make_unique<ThreadedCopyHasher>(largestBlock);
+        return std::make_unique<ThreadedCopyHasher>(largestBlock, whole);
     } catch (const std::system_error&) {
-        return MakeInlineCopyHasher(largestBlock);  // no thread to be had: the copy hashes as it goes
+        return MakeInlineCopyHasher(largestBlock, whole);  // no thread to be had: the copy hashes as it goes
     }
 }
 
-std::unique_ptr<CopyHasher> MakeInlineCopyHasher(size_t largestBlock)
+std::unique_ptr<CopyHasher> MakeInlineCopyHasher(size_t largestBlock, bool whole)
 {
-    return std::make_unique<InlineCopyHasher>(largestBlock);
+    return std::make_unique<InlineCopyHasher>(largestBlock, whole);
 }

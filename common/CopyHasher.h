@@ -1,7 +1,7 @@
 #pragma once
 // The hashes of a copy made block by block: every block feeds the hash of the
-// piece it belongs to and the hash of everything copied, in one pass over the
-// bytes. The copy reads each block straight into the place NextBlock gives.
+// piece it belongs to and, when asked for, the hash of everything copied, in
+// one pass over the bytes. The copy reads each block straight into the place NextBlock gives.
 #include <cstddef>
 #include <memory>
 #include <span>
@@ -22,13 +22,16 @@ public:
     // Waits for the digests of the pieces ended since the last call, in order.
     virtual IoStatus TakePieceDigests(std::vector<Sha256Digest>& digests) = 0;
     // Waits for the digest of every block given; nothing can be added after it.
+    // Only a hasher made with the whole hash has it.
     virtual IoStatus WholeDigest(Sha256Digest& digest) = 0;
 };
 
 // The hasher a copy uses: the blocks collected into larger chunks that two
-// other threads hash while the copy goes on (one the pieces, one the whole),
-// or the copying thread itself when no thread can be started.
-std::unique_ptr<CopyHasher> MakeCopyHasher(size_t largestBlock);
+// other threads hash while the copy goes on, or the copying thread itself when
+// no thread can be started. With the whole hash one thread hashes the pieces
+// and the other the whole; without it the two take the pieces in turn (piece
+// k on one, piece k+1 on the other), so neither core waits for the other.
+std::unique_ptr<CopyHasher> MakeCopyHasher(size_t largestBlock, bool whole);
 
 // The hashes computed by the copying thread, block by block.
-std::unique_ptr<CopyHasher> MakeInlineCopyHasher(size_t largestBlock);
+std::unique_ptr<CopyHasher> MakeInlineCopyHasher(size_t largestBlock, bool whole);

@@ -77,7 +77,9 @@ bool JoinVerifier::AgreesWith(const std::vector<JoinedPiece>& joined,
 
 void JoinVerifier::StartHashing()
 {
-    if (!hasher_) hasher_ = MakeCopyHasher(kBlockSize);
+    // The whole file is hashed only for an older manifest's whole-file line;
+    // on a removable drive that line may come with the last disk.
+    if (!hasher_) hasher_ = MakeCopyHasher(kBlockSize, wholeLine_.has_value() || removable_);
 }
 
 IoStatus JoinVerifier::CheckKeptPart(const std::string& rebuiltPath, const std::vector<JoinedPiece>& kept,
