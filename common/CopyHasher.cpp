@@ -111,7 +111,9 @@ public:
 
 private:
     static constexpr size_t kChunkSize = 128 * 1024;
-    static constexpr uint64_t kChunks = 4;
+    // Enough for a 1.44MB piece and more, so that while one thread hashes a
+    // piece the copy can go on filling the next one for the other.
+    static constexpr uint64_t kChunks = 12;
 
     struct Chunk {
         std::unique_ptr<char[]> data;
