@@ -22,12 +22,12 @@ namespace {
 constexpr const char* kNoValidFileName = N_("連結情報ﾌｧｲﾙに正しいﾌｧｲﾙ名がありません");
 constexpr const char* kBadJoinInfo = N_("連結情報ﾌｧｲﾙが正しくありません");
 constexpr const char* kJoinFailed = N_("ﾌｧｲﾙ連結失敗　原因を調査後再度実行してください");
-constexpr const char* kStandardOutput = "standard output";
+constexpr const char* kStandardOutput = N_("標準出力");
 
 // What the terminal is told, on one line naming the file.
-constexpr const char* kUnusableManifest = "no line for this set: it is joined without the check";
-constexpr const char* kOtherSetsDisk = "the disk of another set: its manifest differs from the pieces joined";
-constexpr const char* kLeftOnFirstDisk = "left on the first disk, which is not in the drive now";
+constexpr const char* kUnusableManifest = N_("このｾｯﾄの行がありません　照合せずに連結します");
+constexpr const char* kOtherSetsDisk = N_("別のｾｯﾄのﾃﾞｨｽｸです　ﾏﾆﾌｪｽﾄが連結済みの分割ﾌｧｲﾙと違います");
+constexpr const char* kLeftOnFirstDisk = N_("１枚目のﾃﾞｨｽｸがﾄﾞﾗｲﾌﾞにないので残しました");
 
 std::string MissingPiece(const std::string& name) { return TrFormat(N_("分割ﾌｧｲﾙ「{1}」がありません"), {name}); }
 
@@ -163,7 +163,7 @@ bool JoinRun::Prepare()
     }
     // Standard output has no file to check, resume (statePath_ stays empty) or sync.
     const bool toFile = output_ < 0;
-    rebuiltPath_ = toFile ? destination + set_.sourceName : kStandardOutput;
+    rebuiltPath_ = toFile ? destination + set_.sourceName : Tr(kStandardOutput);
     if (toFile) {
         if (IoStatus s = NameFitsFolder(destination, set_.sourceName); !s) return Fail(s), false;
     }
@@ -223,7 +223,7 @@ bool JoinRun::OpenRebuiltFile()
     }
     std::string unusable;
     if (IoStatus s = verifier_->Refresh(set_.folder, unusable); !s) return Fail(s), false;
-    if (!unusable.empty()) window_.Noted(unusable, kUnusableManifest);
+    if (!unusable.empty()) window_.Noted(unusable, Tr(kUnusableManifest));
     // いいえ joins the set from its first piece, as a new join.
     if (const auto saved = SavedState(existed); saved && Ask(ResumeQuestion(state_.sourceName, saved->Joined()))) {
         state_ = *saved;
@@ -267,16 +267,16 @@ std::optional<ResumeState> JoinRun::SavedState(bool rebuiltExists)
     if (!FileExists(statePath_) && !IsNonRegularEntry(statePath_)) return std::nullopt;
     ResumeState saved;
     std::string why;
-    if (IoStatus s = ReadResumeState(statePath_, saved); !s) why = "it cannot be read: " + Tr(s.Description());
+    if (IoStatus s = ReadResumeState(statePath_, saved); !s) why = TrFormat(N_("読めません: {1}"), {Tr(s.Description())});
     else if (!rebuiltExists || FileLength(rebuiltPath_) < saved.JoinedLength())
-        why = "the rebuilt file no longer holds what it records";
+        why = Tr(N_("連結後のﾌｧｲﾙに記録された内容がありません"));
     else
         why = WhyNotThisSet(saved, state_, set_, verifier_->Current(), [](const std::string& path) {
             Sha256Digest digest;
             return Sha256OfFile(path, digest) ? HexOf(digest) : std::string();
         });
     if (why.empty()) return saved;
-    window_.Noted(statePath_, "resume state set aside, the join starts anew: " + why);
+    window_.Noted(statePath_, TrFormat(N_("再開情報を使わず最初から連結します: {1}"), {why}));
     return std::nullopt;
 }
 
@@ -286,9 +286,9 @@ IoStatus JoinRun::CheckDisk(const std::string& folder, bool& ofSet)
 {
     std::string unusable;
     if (IoStatus s = verifier_->Refresh(folder, unusable); !s) return s;
-    if (!unusable.empty()) window_.Noted(unusable, kUnusableManifest);
+    if (!unusable.empty()) window_.Noted(unusable, Tr(kUnusableManifest));
     ofSet = verifier_->AgreesWith(state_.pieces, [this](int32_t k) { return set_.PieceFileName(k); });
-    if (!ofSet) window_.Noted(folder + FileNameOf(ManifestPathFor(joinInfoPath_)), kOtherSetsDisk);
+    if (!ofSet) window_.Noted(folder + FileNameOf(ManifestPathFor(joinInfoPath_)), Tr(kOtherSetsDisk));
     return IoStatus::Success();
 }
 
@@ -415,7 +415,7 @@ void JoinRun::DeleteSetDescription()
     descriptionGone_ = true;
     if (removable_) {
         DeleteSetFile(ManifestOnDisk());
-        if (!FirstDiskInDrive()) return window_.Noted(joinInfoPath_, kLeftOnFirstDisk);
+        if (!FirstDiskInDrive()) return window_.Noted(joinInfoPath_, Tr(kLeftOnFirstDisk));
     }
     const std::string stem = WithBackslash(FolderOf(joinInfoPath_)) + BaseNameOf(FileNameOf(joinInfoPath_));
     for (const std::string& path : {stem + ".bat", stem + ".BAT", stem + ".sha256", joinInfoPath_}) DeleteSetFile(path);

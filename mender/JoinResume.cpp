@@ -10,6 +10,7 @@
 
 #include "Paths.h"
 #include "Sha256.h"
+#include "Translation.h"
 #include "modMender.h"
 
 namespace modMender {
@@ -136,13 +137,13 @@ std::string WhyNotThisSet(const ResumeState& saved, const ResumeState& current, 
     const bool numbered = current.countLine.empty();
     if (saved.countLine != current.countLine || saved.sourceName != current.sourceName ||
         (numbered ? saved.count < current.count : saved.count != current.count))
-        return "its join-info lines differ from this set's";
+        return Tr(N_("連結情報ﾌｧｲﾙの行がこのｾｯﾄと違います"));
     for (int32_t k = 1; k <= saved.Joined(); ++k) {
         const JoinedPiece& joined = saved.pieces[static_cast<size_t>(k - 1)];
         const std::string piece = names.PiecePath(k);
         const std::string name = names.PieceFileName(k);
         if (manifest && manifest->HashOf(name) && !joined.hash.empty() && *manifest->HashOf(name) != joined.hash)
-            return "the manifest's line for " + name + " differs from the piece joined";
+            return TrFormat(N_("ﾏﾆﾌｪｽﾄの {1} の行が連結済みの分割ﾌｧｲﾙと違います"), {name});
         if (!FileExists(piece)) continue;
         // A piece joined is still there when its deletion came after the
         // state (the last one joined), failed, or waits for a whole-file line
@@ -150,7 +151,7 @@ std::string WhyNotThisSet(const ResumeState& saved, const ResumeState& current, 
         // piece is told by its length, to read nothing twice.
         if (FileLength(piece) != joined.length ||
             (!joined.kept && (joined.hash.empty() || hashOf(piece) != joined.hash)))
-            return name + " is not the piece joined";
+            return TrFormat(N_("{1} は連結済みの分割ﾌｧｲﾙではありません"), {name});
     }
     return {};
 }

@@ -57,6 +57,7 @@ IoStatus WriteResumeState(const std::string& path, const ResumeState& state);
 // when it cannot be read). The state is the set's when its lines are the
 // set's, every piece it joined that is still (or again) at its path is the
 // very piece joined, and no line of the manifest differs from a piece joined.
+// Otherwise the reason, in the user's language.
 std::string WhyNotThisSet(const ResumeState& saved, const ResumeState& current, const SplitSetNames& names,
                           const Manifest* manifest, const std::function<std::string(const std::string&)>& hashOf);
 

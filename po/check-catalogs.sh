@@ -13,11 +13,16 @@ trap 'rm -rf "$work"' EXIT
 failures=0
 
 # A Japanese text in quotes on a line that marks or translates nothing, its
-# comments left out. Not shown, so not marked: the batch file's lines (read on
-# the system the set goes to) and the dialog error descriptions.
+# comments left out; a line that only continues a text ("..." alone) counts
+# as part of the line before it. Not shown, so not marked: the batch file's
+# lines (read on the system the set goes to) and the dialog error descriptions.
 unmarked=$(cd "$source_dir" &&
-    LC_ALL=C.UTF-8 grep -rnP '"[^"]*[\x{3000}-\x{30FF}\x{4E00}-\x{9FFF}\x{FF00}-\x{FFEF}]' \
-        --include='*.cpp' --include='*.h' runtime common par2 carver mender |
+    find runtime common par2 carver mender -name '*.cpp' -o -name '*.h' | LC_ALL=C sort |
+    xargs awk 'FNR == 1 && held != "" { print held; held = "" }
+               /^[[:space:]]*"/ && held != "" { sub(/^[[:space:]]*/, ""); held = held " " $0; next }
+               { if (held != "") print held; held = FILENAME ":" FNR ":" $0 }
+               END { if (held != "") print held }' |
+    LC_ALL=C.UTF-8 grep -P '"[^"]*[\x{3000}-\x{30FF}\x{4E00}-\x{9FFF}\x{FF00}-\x{FFEF}]' |
     grep -v -e '^carver/BatchText.cpp:' -e '^common/CommonDlg.cpp:' |
     sed -E 's#^([^:]+:[0-9]+:)(.*[^ ])? *//.*$#\1\2#' |
     LC_ALL=C.UTF-8 grep -P '"[^"]*[\x{3000}-\x{30FF}\x{4E00}-\x{9FFF}\x{FF00}-\x{FFEF}]' |

@@ -29,8 +29,9 @@ public:
     void SplitStopped(int64_t written, int64_t count, const std::string& folder) override
     {
         progress_.Hide();
-        std::fprintf(stderr, "carver-cli: %lld of %lld pieces written to %s\n", static_cast<long long>(written),
-                     static_cast<long long>(count), PrintableText(folder).c_str());
+        const std::string note = TrFormat(N_("{1}/{2} 個の分割ﾌｧｲﾙを {3} に書きました"),
+                                          {std::to_string(written), std::to_string(count), PrintableText(folder)});
+        std::fprintf(stderr, "carver-cli: %s\n", note.c_str());
     }
 
 private:
@@ -56,7 +57,7 @@ public:
         if (!options_.recovery) return true;
         if (!fixed_) {
             ui_.ShowFailure(modCarver::kSplitFailed,
-                            IoStatus::Failure("recovery data (-r) is written on fixed drives only").About(options_.folder));
+                            IoStatus::Failure(N_("修復用ﾃﾞｰﾀ (-r) は固定ﾄﾞﾗｲﾌﾞにだけ書けます")).About(options_.folder));
             return false;
         }
         const auto existing = modCarver::ExistingRecoveryFiles(names_);
@@ -76,14 +77,16 @@ public:
         progress_.Show();
         const IoStatus s = modCarver::WriteRecoveryData(
             names_, count, modCarver::RecoverySlicesFor(*options_.recovery, count), [this](double share) {
-                progress_.SetStatusText("recovery data " + std::to_string(static_cast<int>(share * 100)) + "%");
+                progress_.SetStatusText(
+                    TrFormat(N_("修復用ﾃﾞｰﾀ {1}%"), {std::to_string(static_cast<int>(share * 100))}));
                 ui_.Yield();
                 return !modCarver::CancelRequested;
             });
         progress_.Hide();
         if (s) return true;
         if (s.Description().empty()) {
-            std::fprintf(stderr, "carver-cli: the pieces are written; the recovery data was cancelled\n");
+            std::fprintf(stderr, "carver-cli: %s\n",
+                         Tr(N_("分割ﾌｧｲﾙは書きました　修復用ﾃﾞｰﾀはｷｬﾝｾﾙされました")));
             return true;  // the interrupt gives the exit status
         }
         ui_.ShowFailure(modCarver::kSplitFailed, s);
@@ -108,8 +111,8 @@ int main(int argc, char** argv)
     std::signal(SIGXFSZ, SIG_IGN);
     std::string error;
     const auto options = ParseCarverCli(std::vector<std::string>(argv + 1, argv + argc), error);
-    if (!options) return UsageError("carver-cli", error, kCarverCliUsage);
-    if (AnswerHelpOrVersion(options->common, "carver-cli", kCarverCliUsage)) return 0;
+    if (!options) return UsageError("carver-cli", error, kCarverCliHelp);
+    if (AnswerHelpOrVersion(options->common, "carver-cli", kCarverCliHelp)) return 0;
 
     const SharedCliOptions& common = options->common;
     TerminalProgress progress(stderr, ::isatty(STDERR_FILENO) == 1 && !common.quiet);

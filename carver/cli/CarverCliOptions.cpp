@@ -5,39 +5,41 @@
 #include <cstdint>
 #include <cstring>
 
-const char* const kCarverCliUsage =
-    "usage: carver-cli [OPTIONS] SOURCE FOLDER\n"
-    "Splits SOURCE into a split set in FOLDER: NAME.000 describes the set, the\n"
-    "pieces are NAME.001, NAME.002 ...\n"
-    "  -s, --size=SIZE    piece size, 1.44MB when not given. SIZE is a preset of\n"
-    "                     the window (640KB, 720KB, 1.25MB, 1.44MB, 100MB, 128MB,\n"
-    "                     230MB, 640MB), standing for the size the window splits\n"
-    "                     at (1.44MB is 1421000 bytes, 640MB 628000000); fat32,\n"
-    "                     the largest file a FAT32 disk holds (4294963200 bytes);\n"
-    "                     or a whole number of bytes, which may be followed by K,\n"
-    "                     M, G (1024, 1024^2, 1024^3; also KiB, MiB, GiB, k, m) or\n"
-    "                     KB, MB, GB (1000, 1000^2, 1000^3; also kB). Such a size\n"
-    "                     is the largest a piece may be: pieces are whole 4096-byte\n"
-    "                     blocks, so it is rounded down to whole blocks, and a size\n"
-    "                     below one block is one block.\n"
-    "  -n, --number=N     N pieces of equal size in whole blocks, the last one\n"
-    "                     shorter (fewer when the blocks do not share out); not\n"
-    "                     with -s\n"
-    "  -b, --batch        also write the join batch file NAME.bat\n"
-    "  -m, --set-date     give the written files the source's dates\n"
-    "      --no-checksum  write no NAME.sha256 (the SHA-256 of the pieces and the\n"
-    "                     whole file, for sha256sum -c) beside the pieces\n"
-    "  -r, --recovery=N   also write PAR2 recovery data beside the pieces (fixed\n"
-    "                     drives): NAME.par2 and the volumes NAME.volA+B.par2 with\n"
-    "                     N recovery slices in all (N%: that share of the piece\n"
-    "                     count, rounded up). Up to N lost or damaged pieces can\n"
-    "                     then be rebuilt, by mender-cli or by par2 repair.\n"
-    "      --removable    treat FOLDER's drive as removable (disk by disk)\n"
-    "      --fixed        treat FOLDER's drive as fixed\n"
-    "  -y, --yes          answer OK to the confirmation and to every \"set the disk\"\n"
-    "                     question without asking\n"
-    "      --force        answer Yes when files of the set would replace existing\n"
-    "                     files in FOLDER\n";
+const CliHelp kCarverCliHelp = {
+    N_("使い方: carver-cli [OPTION]... SOURCE FOLDER\n"),
+    N_("SOURCE を分割して FOLDER に書きます。NAME.000 が分割ファイルを表す\n"
+       "連結情報ファイル、分割ファイルは NAME.001、NAME.002、... です。\n"),
+    N_("  -s, --size=SIZE    分割ファイル 1 つの大きさ (既定は 1.44MB)。SIZE は\n"
+       "                     ウィンドウの既定の大きさ (640KB、720KB、1.25MB、\n"
+       "                     1.44MB、100MB、128MB、230MB、640MB) で、ウィンドウ\n"
+       "                     が分割する大きさ (1.44MB は 1421000 バイト、640MB\n"
+       "                     は 628000000 バイト)、fat32 (FAT32 のディスクに\n"
+       "                     置ける最大のファイル、4294963200 バイト)、または\n"
+       "                     バイト数。バイト数には K、M、G (1024 のべき。KiB、\n"
+       "                     MiB、GiB、k、m も) か KB、MB、GB (1000 のべき。kB\n"
+       "                     も) を付けられます。バイト数は分割ファイルの最大の\n"
+       "                     大きさです。分割ファイルは 4096 バイトのブロック\n"
+       "                     単位なので、ブロック単位に切り捨て、1 ブロック\n"
+       "                     未満は 1 ブロックにします。\n"),
+    N_("  -n, --number=N     ブロック単位の同じ大きさの N 個に分割する (最後だけ\n"
+       "                     短い。ブロックを N 個に分けられなければ個数は減る)。\n"
+       "                     -s とは併用できない\n"),
+    N_("  -b, --batch        連結用バッチファイル NAME.bat も書く\n"),
+    N_("  -m, --set-date     書いたファイルに元のファイルの日時を付ける\n"),
+    N_("      --no-checksum  分割ファイルの SHA-256 を書いた NAME.sha256\n"
+       "                     (sha256sum -c で照合できる) を書かない\n"),
+    N_("  -r, --recovery=N   固定ドライブでは、分割ファイルの横に PAR2 の修復用\n"
+       "                     データも書く: NAME.par2 と、合わせて N 個の修復用\n"
+       "                     スライスを持つボリューム NAME.volA+B.par2 (N%:\n"
+       "                     分割数のその割合、切り上げ)。なくなったか壊れた\n"
+       "                     分割ファイルを N 個まで、mender-cli か par2 repair\n"
+       "                     で作り直せる\n"),
+    N_("      --removable    FOLDER のドライブをリムーバブルとして扱う (ディスク\n"
+       "                     1 枚ずつ)\n"),
+    N_("      --fixed        FOLDER のドライブを固定ドライブとして扱う\n"),
+    N_("  -y, --yes          分割数の確認とディスクを求める確認に OK で答える\n"),
+    N_("      --force        すでにあるファイルを上書きする確認に「はい」で答える\n"),
+};
 
 namespace {
 
@@ -116,11 +118,11 @@ std::optional<CarverCliOptions> ParseCarverCli(const std::vector<std::string>& a
                 sizeGiven = true;
                 return true;
             }
-            err = std::string("not a valid size: '") + argument + "'";
+            err = TrFormat(N_("大きさが正しくありません: '{1}'"), {argument});
             return false;
         case 'r':
             if ((o.recovery = modCarver::RecoveryRequestFromWord(argument))) return true;
-            err = std::string("not a valid recovery amount: '") + argument + "'";
+            err = TrFormat(N_("修復用ﾃﾞｰﾀの量が正しくありません: '{1}'"), {argument});
             return false;
         case 'n': {
             const char* end = argument + std::strlen(argument);
@@ -130,7 +132,7 @@ std::optional<CarverCliOptions> ParseCarverCli(const std::vector<std::string>& a
                 o.pieces = n;
                 return true;
             }
-            err = std::string("not a valid number of pieces: '") + argument + "'";
+            err = TrFormat(N_("分割数が正しくありません: '{1}'"), {argument});
             return false;
         }
         case 'b': o.batch = true; break;
@@ -141,7 +143,7 @@ std::optional<CarverCliOptions> ParseCarverCli(const std::vector<std::string>& a
     };
     if (!ScanCommandLine(args, own, take, {"SOURCE", "FOLDER"}, o.common, error)) return std::nullopt;
     if (sizeGiven && o.pieces > 0) {
-        error = "-s and -n cannot be combined";
+        error = TrFormat(kOptionsExclusive, {"-s", "-n"});
         return std::nullopt;
     }
     if (o.common.operands.size() == 2) {

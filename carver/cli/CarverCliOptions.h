@@ -38,4 +38,4 @@ double SplitSizeForPieces(int64_t sourceLength, int64_t pieces);
 // nothing and sets error to a one-line reason.
 std::optional<CarverCliOptions> ParseCarverCli(const std::vector<std::string>& args, std::string& error);
 
-extern const char* const kCarverCliUsage;
+extern const CliHelp kCarverCliHelp;

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 #include <getopt.h>
-#include <string_view>
 
 #include "TerminalUi.h"
+#include "Translation.h"
 
 namespace {
 
@@ -15,19 +15,26 @@ const CliOption kSharedOptions[] = {
     {"fixed", kFixed, false},    {"help", 'h', false},     {"version", kVersion, false},
 };
 
-const char* const kSharedHelp =
-    "  -q, --quiet        no progress line and no echo of the questions -y or\n"
-    "                     --force answered (other questions are still asked,\n"
-    "                     failures still printed)\n"
-    "  -h, --help         this help\n"
-    "      --version      the version and the licence\n"
-    "\n"
-    "Questions go to standard error with their choices ([OK/Cancel], [Yes/No] ...)\n"
-    "and are answered by a line on standard input; the end of input answers\n"
-    "Cancel or No. A failure is printed as \"PROGRAM: FILE: message: reason\".\n"
-    "Ctrl-C stops the run after the block in progress, as Cancel does.\n"
-    "Exit status: 0 completed, 1 declined or cancelled, 2 failed, 64 wrong\n"
-    "usage, 130 stopped by Ctrl-C (SIGINT).\n";
+// The help's last part, the same for both programs.
+const CliHelp kSharedHelp = {
+    N_("  -q, --quiet        進行状況の行も、-y や --force が答えた確認も表示しない\n"
+       "                     (ほかの確認と失敗は表示する)\n"),
+    N_("  -h, --help         このヘルプを表示する\n"),
+    N_("      --version      バージョンとライセンスを表示する\n"),
+    N_("\n"
+       "確認は選択肢 ([OK/キャンセル]、[はい/いいえ] など) とともに標準エラー出力に\n"
+       "表示し、標準入力の 1 行で答えます (英語の ok、yes、no、cancel も使えます)。\n"
+       "入力の終わりは「キャンセル」か「いいえ」の答えです。失敗は\n"
+       "「PROGRAM: FILE: メッセージ: 原因」の 1 行で表示します。\n"
+       "Ctrl-C は「キャンセル」と同じく、処理中のブロックの後で止めます。\n"
+       "終了ステータス: 0 完了、1 断った・キャンセルした、2 失敗、64 使い方の誤り、\n"
+       "130 Ctrl-C (SIGINT) で中断した。\n"),
+};
+
+void PrintHelp(const CliHelp& help)
+{
+    for (const char* text : help) std::fputs(Tr(text), stdout);
+}
 
 // Every option of the command line: the shared ones, then the program's own.
 std::vector<CliOption> AllOptions(const std::vector<CliOption>& own)
@@ -49,8 +56,8 @@ std::string Refusal(const std::vector<CliOption>& all, const char* word, int opt
 {
     if (optopt != 0) {
         const std::string name = LongName(all, optopt);
-        if (!name.empty()) return "option " + name + " takes no argument";
-        return std::string("unknown option: -") + static_cast<char>(optopt);
+        if (!name.empty()) return TrFormat(N_("オプション {1} は値をとりません"), {name});
+        return TrFormat(N_("不明なオプションです: {1}"), {std::string("-") + static_cast<char>(optopt)});
     }
     // A long option that none or several long names begin with.
     std::string typed = std::string(word).substr(2);
@@ -58,10 +65,10 @@ std::string Refusal(const std::vector<CliOption>& all, const char* word, int opt
     std::vector<std::string> candidates;
     for (const CliOption& o : all)
         if (std::string(o.name).rfind(typed, 0) == 0) candidates.push_back(std::string("--") + o.name);
-    if (candidates.size() < 2) return std::string("unknown option: ") + word;
+    if (candidates.size() < 2) return TrFormat(N_("不明なオプションです: {1}"), {word});
     std::string list = candidates[0];
     for (size_t k = 1; k < candidates.size(); ++k) list += ", " + candidates[k];
-    return std::string("ambiguous option: ") + word + " (" + list + ")";
+    return TrFormat(N_("あいまいなオプションです: {1} ({2})"), {word, list});
 }
 
 }  // namespace
@@ -99,12 +106,12 @@ bool ScanCommandLine(const std::vector<std::string>& args, const std::vector<Cli
         case kRemovable:
         case kFixed:
             if (shared.removable && *shared.removable != (id == kRemovable)) {
-                error = "--removable and --fixed exclude each other";
+                error = TrFormat(kOptionsExclusive, {"--removable", "--fixed"});
                 return false;
             }
             shared.removable = id == kRemovable;
             break;
-        case ':': error = "option " + LongName(all, optopt) + " needs an argument"; return false;
+        case ':': error = TrFormat(N_("オプション {1} には値が必要です"), {LongName(all, optopt)}); return false;
         case '?': error = Refusal(all, argv[optind - 1], optopt); return false;
         default:
             if (!take(id, optarg, error)) return false;
@@ -115,30 +122,31 @@ bool ScanCommandLine(const std::vector<std::string>& args, const std::vector<Cli
     // or the root folder.
     for (size_t k = 0; k < shared.operands.size() && k < operandNames.size(); ++k)
         if (shared.operands[k].find_first_not_of(" \t\r\n") == std::string::npos && !shared.help && !shared.version) {
-            error = operandNames[k] + " is empty";
+            error = TrFormat(N_("{1} が空です"), {operandNames[k]});
             return false;
         }
 
     if (shared.help || shared.version || shared.operands.size() == operandNames.size()) return true;
     if (shared.operands.size() > operandNames.size()) {
-        error = "too many arguments";
+        error = Tr(N_("引数が多すぎます"));
     } else {
-        error = operandNames[0];
-        for (size_t k = 1; k < operandNames.size(); ++k) error += (k + 1 == operandNames.size() ? " and " : ", ") + operandNames[k];
-        error += " are needed";
+        // Both programs take two operands: the first ones, then the last.
+        std::string first = operandNames[0];
+        for (size_t k = 1; k + 1 < operandNames.size(); ++k) first += ", " + operandNames[k];
+        error = TrFormat(N_("{1} と {2} が必要です"), {first, operandNames.back()});
     }
     return false;
 }
 
-bool AnswerHelpOrVersion(const SharedCliOptions& shared, const char* program, const char* usage)
+bool AnswerHelpOrVersion(const SharedCliOptions& shared, const char* program, const CliHelp& help)
 {
     if (shared.help) {
-        std::fputs(usage, stdout);
-        std::fputs(kSharedHelp, stdout);
+        PrintHelp(help);
+        PrintHelp(kSharedHelp);
         return true;
     }
     if (shared.version) {
-        std::printf("%s %s\nLicense: MIT\n", program, CARVER_VERSION);
+        std::printf("%s %s\n%s\n", program, CARVER_VERSION, Tr(N_("ライセンス: MIT")));
         return true;
     }
     return false;
@@ -153,11 +161,9 @@ int ExitStatusOf(const TerminalUi& ui, bool engineFailed)
     return 0;
 }
 
-int UsageError(const char* program, const std::string& reason, const char* usage)
+int UsageError(const char* program, const std::string& reason, const CliHelp& help)
 {
-    const std::string_view text(usage);
-    const std::string_view firstLine = text.substr(0, text.find('\n'));
-    std::fprintf(stderr, "%s: %s\n%.*s\nTry '%s --help' for more information.\n", program, reason.c_str(),
-                 static_cast<int>(firstLine.size()), firstLine.data(), program);
+    std::fprintf(stderr, "%s: %s\n%s%s\n", program, reason.c_str(), Tr(help.front()),
+                 TrFormat(N_("詳しくは '{1} --help' を見てください。"), {program}).c_str());
     return 64;
 }

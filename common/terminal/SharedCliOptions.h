@@ -9,7 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "Translation.h"
+
 class TerminalUi;
+
+// "{1} and {2} cannot be combined", for two options that exclude each other.
+inline constexpr const char* kOptionsExclusive = N_("{1} と {2} は同時に指定できません");
 
 struct SharedCliOptions {
     bool yes = false;
@@ -42,14 +47,19 @@ bool ScanCommandLine(const std::vector<std::string>& args, const std::vector<Cli
                      const OwnOptionHandler& take, const std::vector<std::string>& operandNames,
                      SharedCliOptions& shared, std::string& error);
 
-// Prints the help (the program's usage, then what both programs share) or the
-// version and the licence on standard output; true when either was asked for.
-bool AnswerHelpOrVersion(const SharedCliOptions& shared, const char* program, const char* usage);
+// A program's help, in untranslated texts marked with N_: its usage line
+// first (a usage error shows it too), then its description and options.
+using CliHelp = std::vector<const char*>;
+
+// Prints the help (the program's own, then what both programs share) or the
+// version and the licence on standard output, in the user's language; true
+// when either was asked for.
+bool AnswerHelpOrVersion(const SharedCliOptions& shared, const char* program, const CliHelp& help);
 
 // 0 completed; 1 declined, cancelled or given up at a question; 2 failed;
 // 130 stopped by Ctrl-C.
 int ExitStatusOf(const TerminalUi& ui, bool engineFailed = false);
 
-// Prints "program: reason", the usage line and where to find the help to
-// standard error; returns 64.
-int UsageError(const char* program, const std::string& reason, const char* usage);
+// Prints "program: reason" (reason already translated), the usage line and
+// where to find the help to standard error; returns 64.
+int UsageError(const char* program, const std::string& reason, const CliHelp& help);

@@ -31,15 +31,28 @@ std::string Trim(const std::string& s)
     return s.substr(b, s.find_last_not_of(" \t\r\n") - b + 1);
 }
 
+// The words of the window's buttons; a typed answer may be any of them, in
+// the language shown, in Japanese or in English.
+constexpr const char* kYesWord = N_("はい");
+constexpr const char* kNoWord = N_("いいえ");
+constexpr const char* kCancelWord = N_("キャンセル");
+
 const char* Choices(MsgButtons b)
 {
     switch (b) {
     case MsgButtons::Ok: return "[OK]";
-    case MsgButtons::OkCancel: return "[OK/Cancel]";
-    case MsgButtons::YesNoCancel: return "[Yes/No/Cancel]";
-    case MsgButtons::YesNo: return "[Yes/No]";
+    case MsgButtons::OkCancel: return Tr(N_("[OK/キャンセル]"));
+    case MsgButtons::YesNoCancel: return Tr(N_("[はい/いいえ/キャンセル]"));
+    case MsgButtons::YesNo: return Tr(N_("[はい/いいえ]"));
     }
     return "";
+}
+
+// Whether a typed word (trimmed, in lower case) names the button whose
+// Japanese word is given, or is its English word or that word's first letter.
+bool Names(const std::string& word, const char* japanese, const std::string& english)
+{
+    return word == japanese || word == Lower(Tr(japanese)) || word == english || word == english.substr(0, 1);
 }
 
 // The answer of the box's first button (OK or Yes).
@@ -144,16 +157,16 @@ bool ParseAnswer(const std::string& line, MsgButtons buttons, MsgAnswer& answer)
         answer = MsgAnswer::No;  // the default button of a question that may replace a file
         return true;
     }
-    if (word.empty() || word == "ok" || word == "o" || word == "yes" || word == "y") {
+    if (word.empty() || word == "ok" || word == "o" || Names(word, kYesWord, "yes")) {
         answer = FirstButton(buttons);
         return true;
     }
     if (buttons == MsgButtons::Ok) return false;
-    if (buttons != MsgButtons::YesNo && (word == "cancel" || word == "c")) {
+    if (buttons != MsgButtons::YesNo && Names(word, kCancelWord, "cancel")) {
         answer = MsgAnswer::Cancel;
         return true;
     }
-    if (yesNo && (word == "no" || word == "n")) {
+    if (yesNo && Names(word, kNoWord, "no")) {
         answer = MsgAnswer::No;
         return true;
     }
@@ -213,7 +226,7 @@ MsgAnswer TerminalUi::MessageBox(const std::string& untranslated, MsgButtons but
     if (IsAutoAnswered(text, buttons)) {
         const MsgAnswer answer = FirstButton(buttons);
         if (!settings_.quiet) {
-            std::fprintf(out_, "%s %s %s\n", shown.c_str(), Choices(buttons), answer == MsgAnswer::Yes ? "Yes" : "OK");
+            std::fprintf(out_, "%s %s %s\n", shown.c_str(), Choices(buttons), answer == MsgAnswer::Yes ? Tr(kYesWord) : "OK");
             std::fflush(out_);
         }
         return answer;
@@ -257,21 +270,26 @@ void TerminalUi::Yield()
 void TerminalUi::DiskCanBeRemoved(const std::string& device)
 {
     progress_.Hide();
-    std::fprintf(out_, "the disk can be taken out: udisksctl unmount -b %s\n", PrintableText(device).c_str());
+    const std::string note = TrFormat(N_("ﾃﾞｨｽｸを取り出せます: udisksctl unmount -b {1}"), {PrintableText(device)});
+    std::fprintf(out_, "%s\n", note.c_str());
     std::fflush(out_);
 }
 
 void TerminalUi::DiskFoundAt(const std::string& folder)
 {
     progress_.Hide();
-    std::fprintf(out_, "disk found at %s\n", PrintableText(folder).c_str());
+    std::fprintf(out_, "%s\n", TrFormat(N_("ﾃﾞｨｽｸは {1} にあります"), {PrintableText(folder)}).c_str());
     std::fflush(out_);
 }
 
 void TerminalUi::DiskRoomShort(double freeBytes, double neededBytes)
 {
     progress_.Hide();
-    std::fprintf(out_, "free on the disk: %.0f bytes; the piece needs %.0f bytes\n", freeBytes, neededBytes);
+    char free[32], needed[32];
+    std::snprintf(free, sizeof free, "%.0f", freeBytes);
+    std::snprintf(needed, sizeof needed, "%.0f", neededBytes);
+    std::fprintf(out_, "%s\n",
+                 TrFormat(N_("ﾃﾞｨｽｸの空きは {1} ﾊﾞｲﾄ　分割ﾌｧｲﾙには {2} ﾊﾞｲﾄ必要です"), {free, needed}).c_str());
     std::fflush(out_);
 }
 

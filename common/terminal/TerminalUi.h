@@ -105,6 +105,7 @@ std::string PrintableText(const std::string& text);
 
 // The answer a typed line gives to a question with these buttons, or nothing
 // when the line is no valid answer: ok/o/yes/y, no/n, cancel/c in any letter
-// case. An empty line is the box's default button: the first one, except for
-// Yes/No, where it is No.
+// case, the Japanese words はい, いいえ, キャンセル, and the words shown in
+// the user's language. An empty line is the box's default button: the first
+// one, except for Yes/No, where it is No.
 bool ParseAnswer(const std::string& line, MsgButtons buttons, MsgAnswer& answer);

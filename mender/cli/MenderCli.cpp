@@ -26,7 +26,7 @@ public:
     void PieceMissing(const std::string& piecePath) override
     {
         progress_.Hide();
-        std::fprintf(stderr, "mender-cli: %s: missing\n", PrintableText(piecePath).c_str());
+        std::fprintf(stderr, "mender-cli: %s: %s\n", PrintableText(piecePath).c_str(), Tr(N_("見つかりません")));
     }
     void Noted(const std::string& path, const std::string& note) override
     {
@@ -40,13 +40,16 @@ public:
     void JoinStopped(int32_t joined, int32_t count, const std::string& rebuiltPath) override
     {
         progress_.Hide();
-        std::fprintf(stderr, "mender-cli: %d of %d pieces joined into %s\n", joined, count, PrintableText(rebuiltPath).c_str());
+        const std::string note = TrFormat(N_("{1}/{2} 個の分割ﾌｧｲﾙを {3} に連結しました"),
+                                          {std::to_string(joined), std::to_string(count), PrintableText(rebuiltPath)});
+        std::fprintf(stderr, "mender-cli: %s\n", note.c_str());
     }
     // Deletions that failed are told once the run is over.
     void ReportFailedDeletions() const
     {
         for (const std::string& line : failedDeletions_)
-            std::fprintf(stderr, "mender-cli: not deleted: %s\n", PrintableText(line).c_str());
+            std::fprintf(stderr, "mender-cli: %s\n",
+                         TrFormat(N_("削除できませんでした: {1}"), {PrintableText(line)}).c_str());
     }
 
 private:
@@ -65,11 +68,10 @@ int main(int argc, char** argv)
     std::signal(SIGXFSZ, SIG_IGN);
     std::string error;
     const auto options = ParseMenderCli(std::vector<std::string>(argv + 1, argv + argc), error);
-    if (!options) return UsageError("mender-cli", error, kMenderCliUsage);
-    if (AnswerHelpOrVersion(options->common, "mender-cli", kMenderCliUsage)) return 0;
+    if (!options) return UsageError("mender-cli", error, kMenderCliHelp);
+    if (AnswerHelpOrVersion(options->common, "mender-cli", kMenderCliHelp)) return 0;
     if (options->ToOutput() && ::isatty(STDOUT_FILENO) == 1)
-        return UsageError("mender-cli", "standard output is a terminal: the file would go to the screen",
-                          kMenderCliUsage);
+        return UsageError("mender-cli", Tr(N_("標準出力が端末です　ﾌｧｲﾙが画面に出てしまいます")), kMenderCliHelp);
 
     const SharedCliOptions& common = options->common;
     TerminalProgress progress(stderr, ::isatty(STDERR_FILENO) == 1 && !common.quiet);
@@ -89,13 +91,14 @@ int main(int argc, char** argv)
         IoStatus failure;
         progress.Show();
         const auto result = modMender::RepairSetBeforeJoin(options->joinInfo, rebuilt, failure, [&](double share) {
-            progress.SetStatusText("rebuilding " + std::to_string(static_cast<int>(share * 100)) + "%");
+            progress.SetStatusText(TrFormat(N_("修復中 {1}%"), {std::to_string(static_cast<int>(share * 100))}));
             ui.Yield();
             return !modMender::CancelRequested;
         });
         progress.Hide();
         for (const std::string& name : rebuilt)
-            std::fprintf(stderr, "mender-cli: %s: rebuilt from the recovery data\n", name.c_str());
+            std::fprintf(stderr, "mender-cli: %s: %s\n", PrintableText(name).c_str(),
+                         Tr(N_("修復用ﾃﾞｰﾀから作り直しました")));
         if (result == modMender::SetRepairResult::Failed)
             ui.ShowFailure(N_("ﾌｧｲﾙ連結失敗　原因を調査後再度実行してください"), failure);
         if (result == modMender::SetRepairResult::Failed || result == modMender::SetRepairResult::Cancelled)

@@ -1,18 +1,19 @@
 #include "MenderCliOptions.h"
 
-const char* const kMenderCliUsage =
-    "usage: mender-cli [OPTIONS] JOIN_INFO FOLDER\n"
-    "Joins the split set that JOIN_INFO (NAME.000) describes into a file in FOLDER,\n"
-    "or writes the file to standard output when FOLDER is - (not to a terminal,\n"
-    "not with -d; a folder named - is ./-).\n"
-    "  -d, --delete       delete the split set as it goes\n"
-    "      --removable    treat JOIN_INFO's drive as removable (disk by disk)\n"
-    "      --fixed        treat it as fixed\n"
-    "  -y, --yes          answer OK to the confirmation and to every \"set the disk\"\n"
-    "                     question, and Yes to finishing an interrupted join,\n"
-    "                     without asking\n"
-    "      --force        answer Yes to replacing an existing file in FOLDER and to\n"
-    "                     joining a piece whose size differs from the others'\n";
+const CliHelp kMenderCliHelp = {
+    N_("使い方: mender-cli [OPTION]... JOIN_INFO FOLDER\n"),
+    N_("JOIN_INFO (NAME.000) が表す分割ファイルを連結し、FOLDER にファイルを\n"
+       "作ります。FOLDER が - なら標準出力に書きます (端末へは書かず、-d とは\n"
+       "併用できません。- という名前のフォルダーは ./- と書きます)。\n"),
+    N_("  -d, --delete       連結しながら分割ファイルを削除する\n"),
+    N_("      --removable    JOIN_INFO のドライブをリムーバブルとして扱う (ディスク\n"
+       "                     1 枚ずつ)\n"),
+    N_("      --fixed        JOIN_INFO のドライブを固定ドライブとして扱う\n"),
+    N_("  -y, --yes          連結の確認とディスクを求める確認に OK で、中断した\n"
+       "                     連結を続ける確認に「はい」で答える\n"),
+    N_("      --force        すでにあるファイルを上書きする確認と、大きさの違う\n"
+       "                     分割ファイルを連結する確認に「はい」で答える\n"),
+};
 
 std::optional<MenderCliOptions> ParseMenderCli(const std::vector<std::string>& args, std::string& error)
 {
@@ -29,7 +30,7 @@ std::optional<MenderCliOptions> ParseMenderCli(const std::vector<std::string>& a
         o.folder = o.common.operands[1];
     }
     if (o.ToOutput() && o.deleteAsItGoes) {
-        error = "-d cannot be used with - (standard output)";
+        error = Tr(N_("-d は - (標準出力) と同時に指定できません"));
         return std::nullopt;
     }
     return o;

@@ -19,4 +19,4 @@ struct MenderCliOptions {
 // nothing and sets error to a one-line reason.
 std::optional<MenderCliOptions> ParseMenderCli(const std::vector<std::string>& args, std::string& error);
 
-extern const char* const kMenderCliUsage;
+extern const CliHelp kMenderCliHelp;

@@ -76,7 +76,7 @@ TEST(CliEndToEnd, ExitStatusesOfCarver)
     std::string err;
     // Declined at the confirmation: nothing written.
     EXPECT_EQ(RunProgram(kCarver, {"-s", "4096", dir / "src.bin", dir / "out"}, "cancel", &err), 1);
-    EXPECT_NE(err.find("分割数は *.001～*.003 の ３ です [OK/Cancel]"), std::string::npos) << err;
+    EXPECT_NE(err.find("分割数は *.001～*.003 の ３ です [OK/キャンセル]"), std::string::npos) << err;
     EXPECT_TRUE(Names(dir / "out").empty());
     // End of input is Cancel.
     EXPECT_EQ(RunProgram(kCarver, {dir / "src.bin", dir / "out"}, "", &err), 1);
@@ -98,7 +98,7 @@ TEST(CliEndToEnd, ExitStatusesOfCarver)
              {"-y", dir / "src.bin", " \t"}}) {
         EXPECT_EQ(RunProgram(kCarver, bad, "", &err), 64);
         EXPECT_EQ(err.rfind("carver-cli: ", 0), 0u) << err;
-        EXPECT_NE(err.find("usage: carver-cli"), std::string::npos);
+        EXPECT_NE(err.find("使い方: carver-cli"), std::string::npos);
     }
     EXPECT_EQ(RunProgram(kCarver, {"--help"}, "", &err), 0);
 }
@@ -110,23 +110,23 @@ TEST(CliEndToEnd, ExitStatusesOfMender)
     std::string err;
     ASSERT_EQ(RunProgram(kCarver, {"-y", "-s", "4096", dir / "src.bin", dir.Path()}, "", &err), 0) << err;
     EXPECT_EQ(RunProgram(kMender, {dir / "src.000", dir / "out"}, "c", &err), 1);
-    EXPECT_NE(err.find("ﾌｧｲﾙの連結を行います [OK/Cancel]"), std::string::npos) << err;
+    EXPECT_NE(err.find("ﾌｧｲﾙの連結を行います [OK/キャンセル]"), std::string::npos) << err;
     EXPECT_FALSE(fs::exists(dir / "out")) << "cancelled at the first question: nothing touched";
     EXPECT_EQ(RunProgram(kMender, {dir / "missing.000", dir / "out"}, "ok", &err), 2);
     EXPECT_NE(err.find(": " + kJoinFailed + ": "), std::string::npos) << err;
-    EXPECT_EQ(err.find("[OK/Cancel]"), std::string::npos) << "failed before any question: " << err;
+    EXPECT_EQ(err.find("[OK/キャンセル]"), std::string::npos) << "failed before any question: " << err;
     for (const std::vector<std::string>& empty : std::vector<std::vector<std::string>>{
              {"-y", dir / "src.000", ""}, {"-y", "", dir / "out"}, {"-y", "  ", dir / "out"}}) {
         EXPECT_EQ(RunProgram(kMender, empty, "", &err), 64);
-        EXPECT_NE(err.find(" is empty"), std::string::npos) << err;
+        EXPECT_NE(err.find(" が空です"), std::string::npos) << err;
     }
     EXPECT_FALSE(fs::exists(dir / "out")) << "a usage error writes nothing";
     // A missing piece: the wrong-disk question is still asked with --yes; Cancel gives up.
     fs::remove(dir / "src.002");
     EXPECT_EQ(RunProgram(kMender, {"-y", dir / "src.000", dir / "out"}, "c", &err), 1);
-    EXPECT_NE(err.find("ﾃﾞｨｽｸが違います　２ 番のﾃﾞｨｽｸをｾｯﾄして下さい\nsrc.002 [OK/Cancel]"), std::string::npos) << err;
+    EXPECT_NE(err.find("ﾃﾞｨｽｸが違います　２ 番のﾃﾞｨｽｸをｾｯﾄして下さい\nsrc.002 [OK/キャンセル]"), std::string::npos) << err;
     EXPECT_EQ(RunProgram(kMender, {"only-one"}, "", &err), 64);
-    EXPECT_NE(err.find("usage: mender-cli"), std::string::npos);
+    EXPECT_NE(err.find("使い方: mender-cli"), std::string::npos);
 }
 
 // A script's loop reads the lines after the answer: a question takes one
@@ -187,13 +187,13 @@ TEST(CliEndToEnd, RemovableSplitAndJoinDiskByDisk)
     fs::create_directory(dir / "drive");
     {
         ChildProcess carver(kCarver, {"--removable", "-s", "100KB", dir / "data.bin", dir / "drive"});
-        ASSERT_TRUE(carver.WaitFor("分割数は *.001～*.003 の ３ です [OK/Cancel] ")) << carver.Err();
+        ASSERT_TRUE(carver.WaitFor("分割数は *.001～*.003 の ３ です [OK/キャンセル] ")) << carver.Err();
         carver.Send("ok");
-        ASSERT_TRUE(carver.WaitFor("１枚目のﾃﾞｨｽｸをｾｯﾄして下さい [OK/Cancel] ")) << carver.Err();
+        ASSERT_TRUE(carver.WaitFor("１枚目のﾃﾞｨｽｸをｾｯﾄして下さい [OK/キャンセル] ")) << carver.Err();
         EXPECT_TRUE(Names(dir / "drive").empty());
         carver.Send("");
         for (int disk = 2; disk <= 3; ++disk) {
-            const std::string question = (disk == 2 ? "２" : "３") + std::string(" 枚目のﾃﾞｨｽｸをｾｯﾄして下さい [OK/Cancel] ");
+            const std::string question = (disk == 2 ? "２" : "３") + std::string(" 枚目のﾃﾞｨｽｸをｾｯﾄして下さい [OK/キャンセル] ");
             ASSERT_TRUE(carver.WaitFor(question)) << carver.Err();
             MoveAll(dir / "drive", dir / ("disk" + std::to_string(disk - 1)));
             carver.Send("o");
@@ -210,14 +210,14 @@ TEST(CliEndToEnd, RemovableSplitAndJoinDiskByDisk)
 
     MoveAll(dir / "disk1", dir / "drive");
     ChildProcess mender(kMender, {"--removable", "-d", dir / "drive/data.000", dir / "out"});
-    ASSERT_TRUE(mender.WaitFor("ﾌｧｲﾙの連結を行います [OK/Cancel] "));
+    ASSERT_TRUE(mender.WaitFor("ﾌｧｲﾙの連結を行います [OK/キャンセル] "));
     mender.Send("ok");
-    ASSERT_TRUE(mender.WaitFor("２ 枚目のﾃﾞｨｽｸをｾｯﾄして下さい [OK/Cancel] ")) << mender.Err();
+    ASSERT_TRUE(mender.WaitFor("２ 枚目のﾃﾞｨｽｸをｾｯﾄして下さい [OK/キャンセル] ")) << mender.Err();
     mender.Send("ok");  // the disk is not in yet: the wrong-disk question follows
-    ASSERT_TRUE(mender.WaitFor("ﾃﾞｨｽｸが違います　２ 番のﾃﾞｨｽｸをｾｯﾄして下さい [OK/Cancel] ")) << mender.Err();
+    ASSERT_TRUE(mender.WaitFor("ﾃﾞｨｽｸが違います　２ 番のﾃﾞｨｽｸをｾｯﾄして下さい [OK/キャンセル] ")) << mender.Err();
     MoveAll(dir / "disk2", dir / "drive");
     mender.Send("ok");
-    ASSERT_TRUE(mender.WaitFor("３ 枚目のﾃﾞｨｽｸをｾｯﾄして下さい [OK/Cancel] ")) << mender.Err();
+    ASSERT_TRUE(mender.WaitFor("３ 枚目のﾃﾞｨｽｸをｾｯﾄして下さい [OK/キャンセル] ")) << mender.Err();
     MoveAll(dir / "disk3", dir / "drive");
     mender.Send("ok");
     EXPECT_EQ(mender.Wait(), 0) << mender.Err();
@@ -391,7 +391,7 @@ TEST(CliEndToEnd, FailureLinesNameTheProgramAndTheFile)
         EXPECT_EQ(failureLines, 1) << err;
         EXPECT_EQ(err.find('\x1b'), std::string::npos) << "no escape sequence reaches the terminal";
         if (c.beforeAnyQuestion) {
-            EXPECT_EQ(err.find("[OK/Cancel]"), std::string::npos) << err;
+            EXPECT_EQ(err.find("[OK/キャンセル]"), std::string::npos) << err;
         }
     }
     EXPECT_FALSE(fs::exists(dir / "joined/a\tb.bin"));
@@ -432,6 +432,6 @@ TEST(CliEndToEnd, VersionAndLicence)
     for (const std::string& program : {kCarver, kMender}) {
         ChildProcess child(program, {"--version"}, true);
         EXPECT_EQ(child.Wait(), 0);
-        EXPECT_EQ(child.Err(), fs::path(program).filename().string() + " " CARVER_VERSION "\nLicense: MIT\n");
+        EXPECT_EQ(child.Err(), fs::path(program).filename().string() + " " CARVER_VERSION "\nライセンス: MIT\n");
     }
 }

@@ -2,6 +2,7 @@
 
 #include "CarverCliOptions.h"
 #include "MenderCliOptions.h"
+#include "ScopedLocale.h"
 
 TEST(CarverCliSizes, PresetsCustomKilobytesAndBytes)
 {
@@ -89,7 +90,8 @@ TEST(CarverCliOptions, FlagsOperandsAndUsageErrors)
         EXPECT_FALSE(ParseCarverCli(bad, error));
         EXPECT_FALSE(error.empty());
     }
-    // The reasons name what was wrong.
+    // The reasons name what was wrong (here as an English user reads them).
+    const ScopedLanguage english({{"LANGUAGE", "en"}, {"LANG", "en_US.UTF-8"}}, CATALOG_FOLDER);
     const std::pair<std::vector<std::string>, std::string> reasons[] = {
         {{"--f", "a", "b"}, "ambiguous option: --f (--force, --fixed)"},
         {{"--bogus", "a", "b"}, "unknown option: --bogus"},

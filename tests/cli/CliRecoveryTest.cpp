@@ -89,7 +89,7 @@ TEST(CliRecovery, LostPiecesAreRebuiltUnlessTooManyAndNothingIsDeletedThen)
             continue;
         }
         ASSERT_EQ(status, 0) << err;
-        EXPECT_EQ(Count(err, "rebuilt from the recovery data"), c.harms.size()) << err;
+        EXPECT_EQ(Count(err, ": 修復用ﾃﾞｰﾀから作り直しました"), c.harms.size()) << err;
         EXPECT_EQ(ReadBytes(dir / "out/movie.avi"), data);
         // With -d the recovery files go with the set.
         EXPECT_EQ(fs::is_empty(dir / "set"), c.deleteAsItGoes);

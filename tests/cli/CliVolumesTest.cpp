@@ -126,7 +126,7 @@ private:
 std::string DiskQuestion(int k)
 {
     const char* digits[] = {"", "１", "２ ", "３ "};
-    return std::string(digits[k]) + "枚目のﾃﾞｨｽｸをｾｯﾄして下さい [OK/Cancel] ";
+    return std::string(digits[k]) + "枚目のﾃﾞｨｽｸをｾｯﾄして下さい [OK/キャンセル] ";
 }
 
 }  // namespace
@@ -143,7 +143,7 @@ TEST(CliVolumes, SplitAndJoinAcrossThreeVolumesEachMountedAtAPathOfItsOwn)
 
     const std::string disk1 = volumes.Mount("DISK1");
     ChildProcess carver(CARVER_CLI, {"--removable", "-s", "100KB", dir / "data.bin", disk1});
-    ASSERT_TRUE(carver.WaitFor("分割数は *.001～*.003 の ３ です [OK/Cancel] ")) << carver.Err();
+    ASSERT_TRUE(carver.WaitFor("分割数は *.001～*.003 の ３ です [OK/キャンセル] ")) << carver.Err();
     carver.Send("ok");
     ASSERT_TRUE(carver.WaitFor(DiskQuestion(1))) << carver.Err();
     carver.Send("ok");
@@ -153,7 +153,7 @@ TEST(CliVolumes, SplitAndJoinAcrossThreeVolumesEachMountedAtAPathOfItsOwn)
         ASSERT_TRUE(volumes.Unmount(last, last)) << "the split holds something open on " << last;
         const std::string folder = volumes.Mount("DISK" + std::to_string(k));
         carver.Send("ok");
-        ASSERT_TRUE(carver.WaitFor("disk found at " + folder + "\n")) << carver.Err();
+        ASSERT_TRUE(carver.WaitFor("ﾃﾞｨｽｸは " + folder + " にあります\n")) << carver.Err();
     }
     EXPECT_EQ(carver.Wait(), 0) << carver.Err();
     ASSERT_TRUE(volumes.Unmount("DISK3", "DISK3"));
@@ -163,7 +163,7 @@ TEST(CliVolumes, SplitAndJoinAcrossThreeVolumesEachMountedAtAPathOfItsOwn)
     const std::string places[] = {"", "A", "B", "C"};
     const std::string first = volumes.Mount("A", "DISK1");
     ChildProcess mender(MENDER_CLI, {"--removable", "-d", first + "data.000", dir / "out"});
-    ASSERT_TRUE(mender.WaitFor("ﾌｧｲﾙの連結を行います [OK/Cancel] ")) << mender.Err();
+    ASSERT_TRUE(mender.WaitFor("ﾌｧｲﾙの連結を行います [OK/キャンセル] ")) << mender.Err();
     mender.Send("ok");
     for (int k = 2; k <= 3; ++k) {
         ASSERT_TRUE(mender.WaitFor(DiskQuestion(k))) << mender.Err();
@@ -177,10 +177,10 @@ TEST(CliVolumes, SplitAndJoinAcrossThreeVolumesEachMountedAtAPathOfItsOwn)
         ASSERT_TRUE(volumes.Unmount(places[k - 1])) << "the join holds something open on " << places[k - 1];
         const std::string folder = volumes.Mount(places[k], "DISK" + std::to_string(k));
         mender.Send("ok");
-        ASSERT_TRUE(mender.WaitFor("disk found at " + folder + "\n")) << mender.Err();
+        ASSERT_TRUE(mender.WaitFor("ﾃﾞｨｽｸは " + folder + " にあります\n")) << mender.Err();
     }
     EXPECT_EQ(mender.Wait(), 0) << mender.Err();
-    EXPECT_NE(mender.Err().find("data.000: left on the first disk, which is not in the drive now"), std::string::npos)
+    EXPECT_NE(mender.Err().find("data.000: １枚目のﾃﾞｨｽｸがﾄﾞﾗｲﾌﾞにないので残しました"), std::string::npos)
         << mender.Err();
     EXPECT_EQ(ReadBytes(dir / "out/data.bin"), data);
 }
@@ -195,7 +195,7 @@ TEST(CliVolumes, ADiskMountedAtTheDestinationAfterTheFirstQuestionIsDiskOne)
     WriteBytes(dir / "data.bin", PatternBytes(250'000, 4));
     const std::string destination = dir / "media/NEW/films";
     ChildProcess carver(CARVER_CLI, {"--removable", "-s", "100KB", dir / "data.bin", destination});
-    ASSERT_TRUE(carver.WaitFor("分割数は *.001～*.003 の ３ です [OK/Cancel] ")) << carver.Err();
+    ASSERT_TRUE(carver.WaitFor("分割数は *.001～*.003 の ３ です [OK/キャンセル] ")) << carver.Err();
     carver.Send("ok");
     for (int k = 1; k <= 3; ++k) {
         ASSERT_TRUE(carver.WaitFor(DiskQuestion(k))) << carver.Err();
@@ -257,9 +257,9 @@ TEST(CliVolumes, OnlyARemovableDiskWithoutTheSystemOrTheSourceIsFormatted)
                                       "ok\nok\nn\nok\nc\n", &err);
         if (run == 4) ::umount2("/home", MNT_DETACH);
         EXPECT_EQ(status, 1) << c.kind << " " << c.source << "\n" << err;
-        EXPECT_NE(err.find(" bytes\nディスクに空き容量がない"), std::string::npos) << err;
+        EXPECT_NE(err.find(" ﾊﾞｲﾄ必要です\nディスクに空き容量がない"), std::string::npos) << err;
         // 100KB at most: 24 blocks, and on a removable disk two more kept for the manifest.
-        EXPECT_NE(err.find(c.kind == "--fixed" ? "; the piece needs 98304 bytes" : "; the piece needs 106496 bytes"),
+        EXPECT_NE(err.find(c.kind == "--fixed" ? "分割ﾌｧｲﾙには 98304 ﾊﾞｲﾄ" : "分割ﾌｧｲﾙには 106496 ﾊﾞｲﾄ"),
                   std::string::npos) << err;
         if (c.formatterStarted) {
             EXPECT_EQ(ReadBytes(dir / "formatter-calls"), "--block-device " + device + " --format-device\n");

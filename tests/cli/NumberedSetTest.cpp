@@ -134,6 +134,6 @@ TEST(NumberedSet, TheRebuiltFileGoesToStandardOutput)
         EXPECT_EQ(Shell("cd '" + dir.Path() + "' && '" + kMender + "' -yq " + set + " - | cmp - data"), 0) << set;
     std::string err;
     EXPECT_EQ(RunProgram(kMender, {"-d", dir / "d.000", "-"}, "", &err), 64);
-    EXPECT_NE(err.find("-d cannot be used with - (standard output)"), std::string::npos) << err;
+    EXPECT_NE(err.find("-d は - (標準出力) と同時に指定できません"), std::string::npos) << err;
     EXPECT_TRUE(fs::exists(dir / "d.000") && fs::exists(dir / "carver/data.001"));
 }

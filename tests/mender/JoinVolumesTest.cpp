@@ -114,7 +114,7 @@ TEST(JoinVolumes, EachDiskIsFoundWhereTheDesktopMountsIt)
         EXPECT_EQ(NamesIn(other), (std::vector<std::string>{"movie.002", "movie.sha256"})) << "the other set is untouched";
         if (c.afterDelete) {
             ASSERT_FALSE(window.notes.empty());
-            EXPECT_EQ(window.notes.back(), joinInfo + ": left on the first disk, which is not in the drive now");
+            EXPECT_EQ(window.notes.back(), joinInfo + ": １枚目のﾃﾞｨｽｸがﾄﾞﾗｲﾌﾞにないので残しました");
         }
     }
 }

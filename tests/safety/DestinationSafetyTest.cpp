@@ -37,14 +37,14 @@ TEST(Destination, AnExistingRebuiltFileIsAskedAboutAndKeptUntilTheJoinCanStart)
     fs::rename(dir / "set/m.001", dir / "m.001");
     Outcome o = RunCli(kMender, {"-y", dir / "set/m.000", dir / "out"});
     EXPECT_EQ(o.status, 1);
-    EXPECT_TRUE(Contains(o.err, "mender-cli: " + dir / "set/m.001: missing\nﾃﾞｨｽｸが違います")) << o.err;
+    EXPECT_TRUE(Contains(o.err, "mender-cli: " + dir / "set/m.001: 見つかりません\nﾃﾞｨｽｸが違います")) << o.err;
     EXPECT_EQ(ReadBytes(dir / "out/m.bin"), "precious");
     fs::rename(dir / "m.001", dir / "set/m.001");
 
     // The overwrite question: the end of input (and -y) is No.
     o = RunCli(kMender, {"-y", dir / "set/m.000", dir / "out"});
     EXPECT_EQ(o.status, 1);
-    EXPECT_TRUE(Contains(o.err, "「m.bin」は既に存在します　上書きしますか [Yes/No]")) << o.err;
+    EXPECT_TRUE(Contains(o.err, "「m.bin」は既に存在します　上書きしますか [はい/いいえ]")) << o.err;
     EXPECT_EQ(ReadBytes(dir / "out/m.bin"), "precious");
 
     o = RunCli(kMender, {"-y", "--force", dir / "set/m.000", dir / "out"});
@@ -63,7 +63,7 @@ TEST(Destination, ExistingSetsAndFilesAreReplacedOnlyWhenAgreed)
     WriteBytes(dir / "a.txt", text);
     Outcome o = RunCli(kCarver, {"-y", "-s", "100KB", dir / "a.txt", dir / "set"});
     EXPECT_EQ(o.status, 1);
-    EXPECT_TRUE(Contains(o.err, "分割先に「a.000」があります　上書きしますか [Yes/No]")) << o.err;
+    EXPECT_TRUE(Contains(o.err, "分割先に「a.000」があります　上書きしますか [はい/いいえ]")) << o.err;
     for (const auto& [name, bytes] : before) EXPECT_EQ(ReadBytes(dir / ("set/" + name)), bytes) << name;
 
     // A user's own file of a piece's name is asked about too.
@@ -127,7 +127,7 @@ TEST(Destination, ASecondJoinOfANumberedSetStopsBeforeItChangesAnything)
     fs::create_directories(dir / "out1");
     WriteBytes(dir / "out1/x.bin", "old");
     ChildProcess first(kMender, {"-d", dir / "in/x.bin.001", dir / "out1"});
-    ASSERT_TRUE(first.WaitFor("[OK/Cancel] ")) << first.Err();
+    ASSERT_TRUE(first.WaitFor("[OK/キャンセル] ")) << first.Err();
     first.Send("ok");
     ASSERT_TRUE(first.WaitFor("上書きしますか")) << first.Err();
 

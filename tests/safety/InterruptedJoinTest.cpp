@@ -53,7 +53,7 @@ void WriteManifestLines(const std::string& path, const std::vector<std::pair<std
 }
 
 const std::string kOwnFile = "連結後ﾌｧｲﾙが分割ﾌｧｲﾙに上書きすることになります";
-const std::string kSetAside = "resume state set aside, the join starts anew";
+const std::string kSetAside = "再開情報を使わず最初から連結します";
 
 }  // namespace
 
@@ -207,7 +207,7 @@ TEST(InterruptedJoin, EachRunJoinsOneSetAndDeletesNothingOfAnother)
              fs::copy_file(dir / "f.bin", dir / "old.bin");
              WriteBytes(dir / "set/f.sha256", "");
          },
-         {"-y", "-d", "@set/f.000", "@out"}, 0, {"@set/f.sha256: no line for this set"}, joinedOld},
+         {"-y", "-d", "@set/f.000", "@out"}, 0, {"@set/f.sha256: このｾｯﾄの行がありません"}, joinedOld},
         {"a state file that cannot be read is set aside",
          [](const TempFolder& dir) {
              MakeSplitSet(dir, "f.bin", 250'000);
@@ -215,7 +215,7 @@ TEST(InterruptedJoin, EachRunJoinsOneSetAndDeletesNothingOfAnother)
              fs::create_directory(dir / "out");
              WriteBytes(dir / "out/.f.bin.mender-resume", "garbage");
          },
-         {"-y", "-d", "@set/f.000", "@out"}, 0, {"@out/.f.bin.mender-resume: " + kSetAside + ": it cannot be read"},
+         {"-y", "-d", "@set/f.000", "@out"}, 0, {"@out/.f.bin.mender-resume: " + kSetAside + ": 読めません"},
          joinedOld},
         {"a state file that cannot be written is named",
          [](const TempFolder& dir) {
@@ -255,8 +255,8 @@ TEST(InterruptedJoin, AFullDiskAndACancelAreFinishedByTheSameJoinAgain)
     fs::rename(dir / "set/m.004", dir / "m.004");
     o = RunCli(kMender, {"-d", "-y", dir / "set/m.000", dir / "out"});
     EXPECT_EQ(o.status, 1);
-    EXPECT_TRUE(Contains(o.err, "「m.bin」は ２ 番まで連結済みです　続きを連結しますか [Yes/No]")) << o.err;
-    EXPECT_TRUE(Contains(o.err, "3 of 5 pieces joined into " + dir / "out/m.bin")) << o.err;
+    EXPECT_TRUE(Contains(o.err, "「m.bin」は ２ 番まで連結済みです　続きを連結しますか [はい/いいえ]")) << o.err;
+    EXPECT_TRUE(Contains(o.err, "3/5 個の分割ﾌｧｲﾙを " + dir / "out/m.bin に連結しました")) << o.err;
 
     // Without -y the resume question is asked, and the end of input declines it.
     fs::rename(dir / "m.004", dir / "set/m.004");

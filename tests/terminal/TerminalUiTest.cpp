@@ -49,6 +49,10 @@ TEST(TerminalAnswers, WordsInAnyCaseAndTheEmptyLine)
         // Yes/No: the empty line is the default button, No; there is no Cancel.
         {"y\n", MsgButtons::YesNo, true, MsgAnswer::Yes},        {"\n", MsgButtons::YesNo, true, MsgAnswer::No},
         {"NO\n", MsgButtons::YesNo, true, MsgAnswer::No},        {"c\n", MsgButtons::YesNo, false, MsgAnswer::Ok},
+        // The Japanese words of the choices shown, in every language.
+        {"はい\n", MsgButtons::YesNo, true, MsgAnswer::Yes},     {" いいえ\n", MsgButtons::YesNoCancel, true, MsgAnswer::No},
+        {"キャンセル\n", MsgButtons::OkCancel, true, MsgAnswer::Cancel},
+        {"いいえ\n", MsgButtons::OkCancel, false, MsgAnswer::Ok}, {"キャンセル\n", MsgButtons::YesNo, false, MsgAnswer::Ok},
     };
     for (const auto& c : cases) {
         MsgAnswer a = MsgAnswer::Ok;
@@ -72,8 +76,8 @@ TEST(TerminalQuestions, AskedOnStandardErrorAndAnsweredFromStandardInput)
     EXPECT_EQ(ui.MessageBox("again", MsgButtons::OkCancel, MsgIcon::Warning), MsgAnswer::Cancel)
         << "end of input is Cancel";
     const std::string out = console.Output();
-    EXPECT_NE(out.find("ﾌｧｲﾙの連結を行います [OK/Cancel] "), std::string::npos);
-    EXPECT_NE(out.find("line 1\nline 2 [Yes/No/Cancel] "), std::string::npos) << out;
+    EXPECT_NE(out.find("ﾌｧｲﾙの連結を行います [OK/キャンセル] "), std::string::npos);
+    EXPECT_NE(out.find("line 1\nline 2 [はい/いいえ/キャンセル] "), std::string::npos) << out;
     EXPECT_FALSE(ui.Failed());
 }
 
@@ -134,7 +138,7 @@ TEST(TerminalQuestions, ControlCharactersAreShownEscaped)
     TerminalUi ui(console.in, console.out, progress, {"mender-cli"});
     EXPECT_EQ(ui.MessageBox("「\x1b]0;x\a」\r\nnext", MsgButtons::OkCancel, MsgIcon::Warning), MsgAnswer::Cancel);
     ui.DiskFoundAt("/media/u/\x1b[2J/");
-    EXPECT_EQ(console.Output(), "「\\x1b]0;x\\x07」\nnext [OK/Cancel] \ndisk found at /media/u/\\x1b[2J/\n");
+    EXPECT_EQ(console.Output(), "「\\x1b]0;x\\x07」\nnext [OK/キャンセル] \nﾃﾞｨｽｸは /media/u/\\x1b[2J/ にあります\n");
 }
 
 // Which questions -y and --force answer by themselves; every other one is
@@ -170,12 +174,12 @@ TEST(TerminalQuestions, WhatYesAndForceAnswer)
             EXPECT_EQ(ui.MessageBox(c.text, c.buttons, MsgIcon::Warning), c.answer) << what;
             const bool answeredByItself = c.answer == MsgAnswer::Yes || c.answer == MsgAnswer::Ok;
             EXPECT_EQ(ui.GaveUp(), !answeredByItself) << what;
-            const std::string choices = c.buttons == MsgButtons::YesNo ? " [Yes/No] " : " [OK/Cancel] ";
+            const std::string choices = c.buttons == MsgButtons::YesNo ? " [はい/いいえ] " : " [OK/キャンセル] ";
             std::string shown;
             if (!answeredByItself) {
                 shown = c.text + choices + "\n";  // asked, then the end of input
             } else if (!quiet) {
-                shown = c.text + choices + (c.answer == MsgAnswer::Yes ? "Yes" : "OK") + "\n";
+                shown = c.text + choices + (c.answer == MsgAnswer::Yes ? "はい" : "OK") + "\n";
             }
             EXPECT_EQ(console.Output(), shown) << what << (quiet ? " -q" : "");
         }
@@ -190,8 +194,8 @@ TEST(TerminalQuestions, NoToAYesNoQuestionDeclinesTheRun)
     EXPECT_EQ(ui.MessageBox("「a.bin」は既に存在します　上書きしますか", MsgButtons::YesNo, MsgIcon::Warning),
               MsgAnswer::No);
     EXPECT_TRUE(ui.GaveUp());
-    EXPECT_EQ(console.Output(), "「a.bin」は既に存在します　上書きしますか [Yes/No] \n"
-                                "「a.bin」は既に存在します　上書きしますか [Yes/No] \n")
+    EXPECT_EQ(console.Output(), "「a.bin」は既に存在します　上書きしますか [はい/いいえ] \n"
+                                "「a.bin」は既に存在します　上書きしますか [はい/いいえ] \n")
         << "asked again after an answer that is none";
 }
 
@@ -250,9 +254,9 @@ TEST(TerminalQuestions, DiskNotesStandOnLinesOfTheirOwnAroundTheQuestion)
     EXPECT_EQ(ui.MessageBox("２ 枚目のﾃﾞｨｽｸをｾｯﾄして下さい", MsgButtons::OkCancel, MsgIcon::Warning), MsgAnswer::Ok);
     ui.DiskFoundAt("/media/user/DISK2/films/");
     const std::string out = console.Output();
-    const std::string notes = "\r\033[Kthe disk can be taken out: udisksctl unmount -b /dev/sdb1\n"
-                              "２ 枚目のﾃﾞｨｽｸをｾｯﾄして下さい [OK/Cancel] \n"
-                              "disk found at /media/user/DISK2/films/\n";
+    const std::string notes = "\r\033[Kﾃﾞｨｽｸを取り出せます: udisksctl unmount -b /dev/sdb1\n"
+                              "２ 枚目のﾃﾞｨｽｸをｾｯﾄして下さい [OK/キャンセル] \n"
+                              "ﾃﾞｨｽｸは /media/user/DISK2/films/ にあります\n";
     ASSERT_GE(out.size(), notes.size()) << out;
     EXPECT_EQ(out.substr(out.size() - notes.size()), notes) << "the progress line is erased before the first note";
 }
