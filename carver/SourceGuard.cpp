@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <sys/stat.h>
 
+#include "RecoveryData.h"
+
 namespace modCarver {
 
 namespace {
@@ -29,6 +31,9 @@ IoStatus CheckSourceIsSpared(const std::string& sourcePath, const SplitSetNames&
     if (withBatch && SameFile(source, names.BatchPath())) return Refusal(names.BatchPath());
     // The manifest is replaced (or an old one deleted) whether or not the set gets one.
     if (SameFile(source, names.ManifestPath())) return Refusal(names.ManifestPath());
+    // So are recovery files of the name, which would describe other pieces.
+    for (const std::string& path : ExistingRecoveryFiles(names))
+        if (SameFile(source, path)) return Refusal(path);
     for (int64_t k = 1; k <= pieceCount; ++k) {
         const std::string piece = names.PiecePath(static_cast<int32_t>(k));
         if (SameFile(source, piece)) return Refusal(piece);

@@ -23,6 +23,7 @@
 #include "Paths.h"
 #include "SharedTexts.h"
 #include "SourceGuard.h"
+#include "SplitRecovery.h"
 #include "SplitSet.h"
 
 namespace modCarver {
@@ -92,11 +93,16 @@ private:
     Ending AskForDisk(int64_t k);
     void UseFolderOnDisk();
     Ending EndOfDisk(int64_t k);
+    // What a removable disk keeps free beside piece k: its manifest and the
+    // recovery index.
     double Room(int64_t k) const
     {
-        if (!removable_ || !makeManifest_) return 0;
-        return static_cast<double>(ManifestRoom(k, names_.PieceFileName(static_cast<int32_t>(k))));
+        if (!removable_) return 0;
+        const int64_t manifest = makeManifest_ ? ManifestRoom(k, names_.PieceFileName(static_cast<int32_t>(k))) : 0;
+        return static_cast<double>(manifest + (recovery_ ? indexRoom_ : 0));
     }
+    Ending DescribeForDisks();
+    Ending RecoveryAfterPieces();
     Ending ClaimDisk(int64_t k);
     std::vector<std::string> FilesOnDisk(int64_t k) const;
     void DeleteEarlierSet();
@@ -149,6 +155,9 @@ private:
     std::unique_ptr<CopyHasher> hasher_;
     // The lines of every piece closed so far, for the manifests.
     std::vector<ManifestEntry> manifestLines_;
+    // PAR2 recovery data, when asked for.
+    std::optional<SplitRecovery> recovery_;
+    int64_t indexRoom_ = 0;
 };
 
 bool SplitRun::Run()
@@ -162,6 +171,10 @@ bool SplitRun::Run()
     if (IoStatus s = CheckSource(); !s) return Failed(s);
     counts_ = ComputePieceCounts(FileLength(source_), splitSize_);
     if (IoStatus s = CheckNameLength(); !s) return Failed(s);
+    if (const auto wanted = window_.RecoveryWanted(); wanted && counts_.pieceCount > 0) {
+        recovery_.emplace(window_, ui_, *disk_, source_, RecoverySlicesFor(*wanted, counts_.pieceCount));
+        if (removable_) indexRoom_ = SplitRecovery::IndexRoom(names_, counts_.pieceCount);
+    }
     const std::string range = PieceRangeText(counts_.pieceCount);
     window_.SetPieceRange(range);
     ui_.Yield();
@@ -187,6 +200,7 @@ bool SplitRun::Run()
     if (counts_.remainder > 0) {
         if (Ending end = FinalPiece(counts_.fullPieces + 1)) return *end;
     }
+    if (Ending end = RecoveryAfterPieces()) return *end;
     // A removable disk may be pulled as soon as the split is over.
     if (IoStatus s = disk_->Flush(); !s) return Failed(s);
     return Completed();
@@ -249,6 +263,7 @@ Ending SplitRun::FullPiece(int64_t k)
         // Measured now, with the join-info and batch files on the disk and an
         // old piece 001 and manifest gone.
         StartPlan(FreeBytesForPiece(disk_->Root()) - Room(k));
+        if (Ending end = DescribeForDisks()) return end;
     } else {
         if (removable_) DeleteExisting(names_.ManifestPath());
         DeleteExisting(names_.PiecePath(static_cast<int32_t>(k)));
@@ -271,6 +286,7 @@ Ending SplitRun::FinalPiece(int64_t k)
     if (k == 1) {
         if (IoStatus s = WriteSetDescription(); !s) return Failed(s);
         StartPlan(0);
+        if (Ending end = DescribeForDisks()) return end;
     } else if (removable_) {
         DeleteExisting(names_.ManifestPath());
     }
@@ -314,6 +330,8 @@ std::vector<std::string> SplitRun::FilesOnDisk(int64_t k) const
     const int64_t last = removable_ ? k : counts_.pieceCount;
     for (int64_t piece = k; piece <= last; ++piece) files.push_back(names_.PiecePath(static_cast<int32_t>(piece)));
     if (k == 1 || removable_) files.push_back(names_.ManifestPath());
+    // Recovery files of the name would describe other pieces: they go too.
+    for (const std::string& path : ExistingRecoveryFiles(names_)) files.push_back(path);
     return files;
 }
 
@@ -340,6 +358,8 @@ Ending SplitRun::ClaimDisk(int64_t k)
     if (existing != files.end() &&
         ui_.MessageBox(OverwriteQuestion(FileNameOf(*existing)), MsgButtons::YesNo, MsgIcon::Warning) != MsgAnswer::Yes)
         return Refused();
+    for (const std::string& path : ExistingRecoveryFiles(names_))
+        if (!disk_->WrittenByThisRun(path)) DeleteExisting(path);
     DeleteEarlierSet();
     if (k == 1 && !joinInfoLock_.Held()) {
         if (IoStatus s = joinInfoLock_.LockNew(joinInfo); !s) return Failed(s);
@@ -409,6 +429,9 @@ Ending SplitRun::WritePiece(int64_t k, int64_t plannedBytes, bool untilSourceEnd
     ++piecesWritten_;
     if (Ending end = DiskCheck()) return end;
     if (Ending end = EndOfDisk(k)) return end;
+    if (removable_ && recovery_) {
+        if (IoStatus s = recovery_->WriteIndex(names_); !s) return Failed(s);
+    }
     finishedBytes_ += written;
     return kGoOn;
 }
@@ -476,6 +499,42 @@ Ending SplitRun::EndOfDisk(int64_t k)
     if (IoStatus s = WriteManifest(path, manifestLines_); !s) return Failed(s);
     disk_->Written(path);
     if (setDate_) ApplyFileTimes(path);
+    return kGoOn;
+}
+
+// On a removable drive disk 1 leaves before the last piece is written, yet
+// every disk's index describes every piece: the source is read for their
+// hashes once the pieces' sizes are known, before the first one is written.
+Ending SplitRun::DescribeForDisks()
+{
+    if (!removable_ || !recovery_) return kGoOn;
+    std::vector<int64_t> sizes;
+    int64_t before = 0;
+    for (int64_t k = 1; k <= counts_.pieceCount; ++k) {
+        sizes.push_back(k < counts_.pieceCount ? plan_->PieceBytes(k) : counts_.sourceLength - before);
+        before += sizes.back();
+    }
+    IoStatus s = recovery_->DescribePieces(names_, sizes);
+    if (s) return kGoOn;
+    if (s.Description().empty()) return CancelledDuringCopy();
+    return Failed(s);
+}
+
+// Every piece is written: the volumes (and on a fixed drive the index) follow.
+// Stopped there, the set is whole and the window says the recovery data is not.
+Ending SplitRun::RecoveryAfterPieces()
+{
+    if (!recovery_) return kGoOn;
+    IoStatus failure = IoStatus::Success();
+    const SplitRecovery::Outcome outcome = removable_
+                                               ? recovery_->WriteVolumesOnDisks(counts_.pieceCount, failure)
+                                               : recovery_->WriteBesidePieces(names_, counts_.pieceCount, failure);
+    if (outcome == SplitRecovery::Outcome::Failed) return Failed(failure);
+    if (outcome == SplitRecovery::Outcome::Stopped) {
+        if (IoStatus s = disk_->Flush(); !s) return Failed(s);
+        window_.RecoveryStopped();
+        return Completed();
+    }
     return kGoOn;
 }
 

@@ -3,9 +3,11 @@
 // nothing more. The Qt window, the command-line front end and the tests each
 // provide them.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "ProgressPicture.h"
+#include "RecoveryData.h"
 
 class SplitterWindow {
 public:
@@ -28,4 +30,9 @@ public:
     // A split cancelled by the user with `written` whole pieces in `folder`;
     // a terminal says so, a window shows what is there anyway.
     virtual void SplitStopped(int64_t /*written*/, int64_t /*count*/, const std::string& /*folder*/) {}
+
+    // PAR2 recovery data to write with the pieces; the window never asks for it.
+    virtual std::optional<modCarver::RecoveryRequest> RecoveryWanted() { return std::nullopt; }
+    // Every piece is written, but the recovery data was stopped short.
+    virtual void RecoveryStopped() {}
 };

@@ -206,6 +206,18 @@ uint64_t VolumeFileSize(const RecoveryDescription& d, const Volume& v)
     return v.count * (kRecoveryHeaderSize + d.sliceSize) + d.criticalPackets.size();
 }
 
+uint64_t IndexFileSizeFor(const std::vector<std::string>& fileNames)
+{
+    uint64_t size = kHeaderSize + MainBody(0, std::vector<Md5Digest>(fileNames.size())).size();
+    const uint64_t checksums = kHeaderSize + IfscBody({}, std::vector<SliceChecksum>(1)).size();
+    for (const std::string& name : fileNames) {
+        FileDescription file;
+        file.name = name;
+        size += kHeaderSize + FileDescBody(file).size() + checksums;
+    }
+    return size + kHeaderSize + CreatorBody(kCreator).size();
+}
+
 IoStatus WriteVolumes(const RecoveryDescription& d, const std::vector<Volume>& volumes,
                       const std::vector<std::string>& paths, const CombineLimits& limits,
                       const CombineProgress& progress)
@@ -236,6 +248,7 @@ IoStatus WriteVolumes(const RecoveryDescription& d, const std::vector<Volume>& v
     for (size_t v = 0; v < volumes.size(); ++v) {
         if (IoStatus st = CreateOutput(paths[v], fds[v]); !st) {
             IgnoreResult(closeAll());
+            for (size_t made = 0; made < v; ++made) ::unlink(paths[made].c_str());
             return st;
         }
         for (uint32_t i = 0; i < volumes[v].count; ++i) {
@@ -262,6 +275,8 @@ IoStatus WriteVolumes(const RecoveryDescription& d, const std::vector<Volume>& v
         st = WriteExactly(fds[v], volumes[v].count * (kRecoveryHeaderSize + d.sliceSize), d.criticalPackets.data(),
                           d.criticalPackets.size(), paths[v]);
     IoStatus closed = closeAll();
+    if (st && closed) return closed;
+    for (size_t v = 0; v < volumes.size(); ++v) ::unlink(paths[v].c_str());
     return st ? std::move(closed) : std::move(st);
 }
 

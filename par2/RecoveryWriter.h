@@ -38,12 +38,17 @@ IoStatus WriteIndexFile(const RecoveryDescription& description, const std::strin
 
 // Writes volumes (the recovery slices of their exponents, then the critical
 // packets) at the paths given, one path per volume; each file is created or
-// emptied. The progress counts bytes of input read.
+// emptied. The progress counts bytes of input read. When the writing fails
+// or is cancelled, every volume it started is removed again: none is left
+// cut short.
 IoStatus WriteVolumes(const RecoveryDescription& description, const std::vector<Volume>& volumes,
                       const std::vector<std::string>& paths, const CombineLimits& limits = {},
                       const CombineProgress& progress = {});
 
 // The size of a volume's file, for free-space checks.
 uint64_t VolumeFileSize(const RecoveryDescription& description, const Volume& volume);
+// The size of the index of files of these names with one slice each, known
+// before they are described.
+uint64_t IndexFileSizeFor(const std::vector<std::string>& fileNames);
 
 }  // namespace par2

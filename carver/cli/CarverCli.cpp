@@ -33,72 +33,16 @@ public:
                                           {std::to_string(written), std::to_string(count), PrintableText(folder)});
         std::fprintf(stderr, "carver-cli: %s\n", note.c_str());
     }
-
-private:
-    TerminalProgress& progress_;
-    const CarverCliOptions& options_;
-};
-
-// Recovery data after a completed split: on a fixed drive only, where every
-// piece stays beside it. Files of the name that an earlier set left are
-// asked about before the split, like the set's other files.
-class RecoveryStep {
-public:
-    RecoveryStep(const CarverCliOptions& options, Drives& drives, TerminalUi& ui, TerminalProgress& progress)
-        : options_(options), ui_(ui), progress_(progress),
-          names_(SplitSetNamesFor(options.source, WithBackslash(options.folder))),
-          fixed_(!drives.IsRemovable(WithBackslash(options.folder)))
+    std::optional<modCarver::RecoveryRequest> RecoveryWanted() override { return options_.recovery; }
+    void RecoveryStopped() override
     {
-    }
-
-    // Whether the split may start.
-    bool Agreed()
-    {
-        if (!options_.recovery) return true;
-        if (!fixed_) {
-            ui_.ShowFailure(modCarver::kSplitFailed,
-                            IoStatus::Failure(N_("修復用ﾃﾞｰﾀ (-r) は固定ﾄﾞﾗｲﾌﾞにだけ書けます")).About(options_.folder));
-            return false;
-        }
-        const auto existing = modCarver::ExistingRecoveryFiles(names_);
-        return existing.empty() ||
-               ui_.MessageBox(TrFormat(kSplitOverwriteQuestion, {FileNameOf(existing.front())}),
-                              MsgButtons::YesNo, MsgIcon::Warning) == MsgAnswer::Yes;
-    }
-
-    // After a completed split. Recovery files of an earlier set of the name
-    // would describe other pieces: they go, as its manifest does.
-    bool Run()
-    {
-        if (!fixed_) return true;
-        for (const std::string& old : modCarver::ExistingRecoveryFiles(names_)) IgnoreResult(DeleteFile(old));
-        if (!options_.recovery) return true;
-        const int64_t count = modCarver::ComputePieceCounts(FileLength(options_.source), options_.splitSize).pieceCount;
-        progress_.Show();
-        const IoStatus s = modCarver::WriteRecoveryData(
-            names_, count, modCarver::RecoverySlicesFor(*options_.recovery, count), [this](double share) {
-                progress_.SetStatusText(
-                    TrFormat(N_("修復用ﾃﾞｰﾀ {1}%"), {std::to_string(static_cast<int>(share * 100))}));
-                ui_.Yield();
-                return !modCarver::CancelRequested;
-            });
         progress_.Hide();
-        if (s) return true;
-        if (s.Description().empty()) {
-            std::fprintf(stderr, "carver-cli: %s\n",
-                         Tr(N_("分割ﾌｧｲﾙは書きました　修復用ﾃﾞｰﾀはｷｬﾝｾﾙされました")));
-            return true;  // the interrupt gives the exit status
-        }
-        ui_.ShowFailure(modCarver::kSplitFailed, s);
-        return false;
+        std::fprintf(stderr, "carver-cli: %s\n", Tr(N_("分割ﾌｧｲﾙは書きました　修復用ﾃﾞｰﾀはｷｬﾝｾﾙされました")));
     }
 
 private:
-    const CarverCliOptions& options_;
-    TerminalUi& ui_;
     TerminalProgress& progress_;
-    SplitSetNames names_;
-    bool fixed_;
+    const CarverCliOptions& options_;
 };
 
 }  // namespace
@@ -128,10 +72,7 @@ int main(int argc, char** argv)
     // -n: the size that cuts the source into that many pieces.
     CarverCliOptions settings = *options;
     if (settings.pieces > 0) settings.splitSize = SplitSizeForPieces(FileLength(settings.source), settings.pieces);
-    RecoveryStep recovery(settings, drives, ui, progress);
-    if (!recovery.Agreed()) return ExitStatusOf(ui, false);
-    bool ok = modCarver::SplitFile(window, ui, settings.source, WithBackslash(settings.folder), settings.splitSize);
-    if (ok && ExitStatusOf(ui, false) == 0) ok = recovery.Run();
+    const bool ok = modCarver::SplitFile(window, ui, settings.source, WithBackslash(settings.folder), settings.splitSize);
 
     progress.Hide();
     return ExitStatusOf(ui, !ok);

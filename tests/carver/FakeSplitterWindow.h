@@ -2,6 +2,7 @@
 // A splitter window for tests: records what the engine shows and answers the
 // option boxes as the test sets them.
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,4 +62,9 @@ public:
     bool BatchMakeChecked() override { return batchMake; }
     bool ManifestWanted() override { return manifest; }
     std::string ToFolderText() override { return toFolderText; }
+
+    std::optional<modCarver::RecoveryRequest> recovery;
+    int recoveryStops = 0;
+    std::optional<modCarver::RecoveryRequest> RecoveryWanted() override { return recovery; }
+    void RecoveryStopped() override { ++recoveryStops; }
 };

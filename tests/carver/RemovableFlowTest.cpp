@@ -289,4 +289,67 @@ INSTANTIATE_TEST_SUITE_P(
         RoomCase{true, 703000, 703000, {kConfirm2, kDisk1, kAsk}, 0}),
     [](const ::testing::TestParamInfo<RoomCase>& info) { return "case" + std::to_string(info.index); });
 
+
+// -r on removable disks: the index on every disk with a piece, the volumes
+// after the last piece on the room left there, then on further disks asked
+// for by number. Cancel there leaves a whole set without its recovery data.
+struct RecoveryDiskCase {
+    uint64_t lastDiskFree;              // while piece 003 is on the disk; 0: plenty
+    std::vector<MsgAnswer> answers;     // after the confirmation and the three disks
+    bool oldVolumeOnDisk4;              // another set's volume there
+    std::vector<std::string> texts;     // after the confirmation and the three disks
+    std::vector<std::string> disk3, disk4;
+    int recoveryStops;
+};
+
+struct RecoveryDisks : RemovableRun, ::testing::WithParamInterface<RecoveryDiskCase> {};
+
+TEST_P(RecoveryDisks, FollowTheLastPieceDiskByDisk)
+{
+    const RecoveryDiskCase& c = GetParam();
+    window.recovery = modCarver::RecoveryRequest{2, 0};
+    ui.onQuestion = [&](const FakeUiServices::Question& q) {
+        if (q.text.find(" 枚目のﾃﾞｨｽｸをｾｯﾄして下さい") == std::string::npos) return;
+        TakeOutDisk();
+        if (q.text == "４ 枚目のﾃﾞｨｽｸをｾｯﾄして下さい" && c.oldVolumeOnDisk4) WriteBytes(dest / "movie.vol5+1.par2", "old");
+    };
+    platform.drives.onQueryFreeSpace = [&](const std::string&) {
+        const bool lastPieceIn = FileExists(dest / "movie.003") && c.lastDiskFree > 0;
+        platform.SetFree(lastPieceIn ? c.lastDiskFree : uint64_t{1} << 40);
+    };
+    ui.Answer({MsgAnswer::Ok, MsgAnswer::Ok, MsgAnswer::Ok, MsgAnswer::Ok});
+    for (const MsgAnswer a : c.answers) ui.Answer({a});
+    EXPECT_TRUE(Split(1421000));
+    Files texts{kConfirm3, kDisk1, kDisk2, kDisk3};
+    texts.insert(texts.end(), c.texts.begin(), c.texts.end());
+    EXPECT_EQ(ui.Texts(), texts);
+    EXPECT_EQ(Disk(1), (Files{"movie.000", "movie.001", "movie.par2"}));
+    EXPECT_EQ(Disk(2), (Files{"movie.002", "movie.par2"}));
+    const bool fourthDisk = !c.texts.empty();  // disk 3 was taken out for it
+    EXPECT_EQ(fourthDisk ? Disk(3) : FilesIn(dest.Path()), c.disk3);
+    if (fourthDisk) {
+        EXPECT_EQ(FilesIn(dest.Path()), c.disk4);
+    }
+    EXPECT_EQ(ReadBytes(shelf / "disk1/movie.par2"), ReadBytes(shelf / "disk2/movie.par2"));
+    EXPECT_EQ(window.recoveryStops, c.recoveryStops);
+}
+
+const std::string kDisk4 = "４ 枚目のﾃﾞｨｽｸをｾｯﾄして下さい";
+const std::string kOldVolume = "分割先に「movie.vol5+1.par2」があります　上書きしますか";
+
+INSTANTIATE_TEST_SUITE_P(
+    RemovableFlow, RecoveryDisks,
+    ::testing::Values(
+        RecoveryDiskCase{0, {}, false, {},
+                         {"movie.003", "movie.par2", "movie.vol0+1.par2", "movie.vol1+1.par2"}, {}, 0},
+        // Room for one volume beside the last piece.
+        RecoveryDiskCase{1'500'000, {Ok}, false, {kDisk4},
+                         {"movie.003", "movie.par2", "movie.vol0+1.par2"}, {"movie.par2", "movie.vol1+1.par2"}, 0},
+        RecoveryDiskCase{1000, {Cancel}, false, {kDisk4}, {"movie.003", "movie.par2"}, {}, 1},
+        RecoveryDiskCase{1000, {Ok, MsgAnswer::Yes}, true, {kDisk4, kOldVolume},
+                         {"movie.003", "movie.par2"}, {"movie.par2", "movie.vol0+1.par2", "movie.vol1+1.par2"}, 0},
+        RecoveryDiskCase{1000, {Ok, MsgAnswer::No}, true, {kDisk4, kOldVolume},
+                         {"movie.003", "movie.par2"}, {"movie.vol5+1.par2"}, 1}),
+    [](const ::testing::TestParamInfo<RecoveryDiskCase>& info) { return "case" + std::to_string(info.index); });
+
 }  // namespace

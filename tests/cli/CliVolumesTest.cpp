@@ -16,6 +16,7 @@
 
 #include "ChildProcess.h"
 #include "TempFolder.h"
+#include "ToolRun.h"
 
 namespace fs = std::filesystem;
 
@@ -46,11 +47,11 @@ public:
     }
 
     // A fresh volume holding the shelved disk (or an empty films/); its folder.
-    std::string Mount(const std::string& name, const std::string& disk = {})
+    std::string Mount(const std::string& name, const std::string& disk = {}, const std::string& size = "8m")
     {
         const std::string at = folder_ + "media/" + name;
         fs::create_directories(at);
-        if (::mount("tmpfs", at.c_str(), "tmpfs", 0, "size=8m") != 0) return {};
+        if (::mount("tmpfs", at.c_str(), "tmpfs", 0, ("size=" + size).c_str()) != 0) return {};
         mounted_.insert(at);
         if (disk.empty())
             fs::create_directory(at + "/films");
@@ -125,7 +126,7 @@ private:
 
 std::string DiskQuestion(int k)
 {
-    const char* digits[] = {"", "１", "２ ", "３ "};
+    const char* digits[] = {"", "１", "２ ", "３ ", "４ "};
     return std::string(digits[k]) + "枚目のﾃﾞｨｽｸをｾｯﾄして下さい [OK/キャンセル] ";
 }
 
@@ -327,4 +328,57 @@ TEST(CliVolumes, PiecesTooLargeForFat32AreRefusedBeforeWriting)
         EXPECT_NE(err.find(text), std::string::npos) << size << ": " << err;
         EXPECT_TRUE(fs::is_empty(fat)) << size;
     }
+}
+
+// -r on a removable drive: every disk with a piece also gets the index, and
+// the volumes follow the last piece, one recovery slice each, on the room
+// left on its disk and then on further disks asked for by number. Gathered
+// in one folder, the disks' files are a recovery set par2 checks and repairs.
+TEST(CliVolumes, RecoveryDataGoesOnEveryDiskAndItsVolumesAfterTheLastPiece)
+{
+    TempFolder dir;
+    Volumes volumes(dir.Path());
+    if (const std::string reason = volumes.CannotMount(); !reason.empty()) GTEST_SKIP() << reason;
+    const std::string data = PatternBytes(250'000, 11);
+    WriteBytes(dir / "data.bin", data);
+    // Disks of 240 KiB: a piece and its files, or two volumes, or the last piece and one volume.
+    const std::string disk1 = volumes.Mount("DISK1", {}, "240k");
+    ChildProcess carver(CARVER_CLI, {"--removable", "-s", "100KB", "-r", "3", dir / "data.bin", disk1});
+    ASSERT_TRUE(carver.WaitFor("分割数は *.001～*.003 の ３ です [OK/キャンセル] ")) << carver.Err();
+    carver.Send("ok");
+    ASSERT_TRUE(carver.WaitFor(DiskQuestion(1))) << carver.Err();
+    carver.Send("ok");
+    for (int k = 2; k <= 4; ++k) {
+        ASSERT_TRUE(carver.WaitFor(DiskQuestion(k))) << carver.Err();
+        const std::string last = "DISK" + std::to_string(k - 1);
+        ASSERT_TRUE(volumes.Unmount(last, last)) << "the split holds something open on " << last;
+        volumes.Mount("DISK" + std::to_string(k), {}, "240k");
+        carver.Send("ok");
+    }
+    EXPECT_EQ(carver.Wait(), 0) << carver.Err();
+    ASSERT_TRUE(volumes.Unmount("DISK4", "DISK4"));
+
+    const std::set<std::string> expected[] = {
+        {"data.000", "data.001", "data.par2", "data.sha256"},
+        {"data.002", "data.par2", "data.sha256"},
+        {"data.003", "data.par2", "data.sha256", "data.vol0+1.par2"},
+        {"data.par2", "data.vol1+1.par2", "data.vol2+1.par2"},
+    };
+    fs::create_directory(dir / "all");
+    for (int k = 1; k <= 4; ++k) {
+        const std::string folder = dir / ("shelf/DISK" + std::to_string(k) + "/films/");
+        std::set<std::string> names;
+        for (const auto& e : fs::directory_iterator(folder)) names.insert(e.path().filename().string());
+        EXPECT_EQ(names, expected[k - 1]) << "disk " << k;
+        EXPECT_EQ(ReadBytes(folder + "data.par2"), ReadBytes(dir / "shelf/DISK1/films/data.par2")) << "disk " << k;
+        for (const std::string& name : names)
+            fs::copy_file(folder + name, dir / ("all/" + name), fs::copy_options::overwrite_existing);
+    }
+    const ToolResult verified = RunInFolder(dir / "all", {"par2", "verify", "-q", "data.par2"});
+    EXPECT_EQ(verified.status, 0) << verified.output;
+    fs::remove(dir / "all/data.002");
+    fs::remove(dir / "all/data.003");
+    const ToolResult repaired = RunInFolder(dir / "all", {"par2", "repair", "-q", "data.par2"});
+    EXPECT_EQ(repaired.status, 0) << repaired.output;
+    EXPECT_EQ(ReadBytes(dir / "all/data.001") + ReadBytes(dir / "all/data.002") + ReadBytes(dir / "all/data.003"), data);
 }
