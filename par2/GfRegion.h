@@ -6,6 +6,7 @@
 // take 32 words at a time. Lengths are whole blocks.
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace par2 {
 
@@ -15,6 +16,10 @@ inline constexpr size_t kRegionBlock = 64;
 // [2p][v] is the low byte and [2p+1][v] the high byte of constant * (v << 4p).
 struct MulTable {
     alignas(16) uint8_t part[8][16];
+    // The same product as 8x8 bit matrices for the processors' affine
+    // instruction (GFNI), row i (output bit i) in byte 7 - i: low byte to low
+    // byte, high to high, low to high, high to low.
+    uint64_t affine[4];
 };
 MulTable MulTableFor(uint16_t factor);
 
@@ -30,5 +35,7 @@ struct RegionKernels {
 // Plain C++ everywhere; the fastest the processor supports (AVX2 where it has it).
 const RegionKernels& PortableKernels();
 const RegionKernels& BestKernels();
+// Every kernel this processor runs, the portable one first.
+std::vector<const RegionKernels*> SupportedKernels();
 
 }  // namespace par2

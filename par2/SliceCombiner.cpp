@@ -115,22 +115,24 @@ IoStatus Combine(const Combination& c, const CombineSink& sink, const CombineLim
                 k.toPacked(inputs.get() + b * chunk, plain.get(), blocks);
                 done += bytes;
             }
-            // Each thread owns every threads-th output; the batch of inputs is shared, read-only.
+            // Each thread owns every threads-th output; the batch of inputs is
+            // shared, read-only. A cache block of the batch's inputs (in the
+            // second-level cache) serves all the thread's outputs in turn, so
+            // the inputs come from memory once per thread, not once per output.
             auto work = [&](unsigned t) {
-                for (size_t o = t; o < outputs; o += threads) {
-                    MulTable tables[kBatchInputs];
-                    bool used[kBatchInputs];
-                    for (size_t b = 0; b < count; ++b) {
-                        const uint16_t f = c.factors[o][first + b];
-                        used[b] = f != 0;
-                        if (used[b]) tables[b] = MulTableFor(f);
-                    }
-                    uint8_t* acc = accumulators.get() + o * chunk;
-                    for (size_t at = 0; at < blocks; at += kCacheBlock) {
-                        const size_t n = std::min(kCacheBlock, blocks - at);
-                        for (size_t b = 0; b < count; ++b)
-                            if (used[b]) k.mulAdd(acc + at, inputs.get() + b * chunk + at, n, tables[b]);
-                    }
+                struct Term {
+                    size_t output, input;
+                    MulTable table;
+                };
+                std::vector<Term> terms;  // by output, so that its accumulator stays in the first-level cache
+                for (size_t o = t; o < outputs; o += threads)
+                    for (size_t b = 0; b < count; ++b)
+                        if (const uint16_t f = c.factors[o][first + b]; f != 0) terms.push_back({o, b, MulTableFor(f)});
+                for (size_t at = 0; at < blocks; at += kCacheBlock) {
+                    const size_t n = std::min(kCacheBlock, blocks - at);
+                    for (const Term& x : terms)
+                        k.mulAdd(accumulators.get() + x.output * chunk + at, inputs.get() + x.input * chunk + at, n,
+                                 x.table);
                 }
             };
             std::vector<std::thread> helpers;

@@ -61,7 +61,7 @@ TEST(Field, EveryKernelMultipliesWordsAsTheFieldDoes)
             expected[2 * w] = static_cast<uint8_t>(p);
             expected[2 * w + 1] = static_cast<uint8_t>(p >> 8);
         }
-        for (const RegionKernels* k : {&PortableKernels(), &BestKernels()}) {
+        for (const RegionKernels* k : SupportedKernels()) {
             std::vector<uint8_t> packedSrc(bytes), acc(bytes), out(bytes);
             k->toPacked(packedSrc.data(), src.data(), bytes);
             k->toPacked(acc.data(), dst.data(), bytes);
