@@ -7,7 +7,7 @@
 namespace modMender {
 
 PieceWait WaitForPiece(JoinerWindow& window, UiServices& ui, JoinDisks& disks, int32_t index,
-                       SplitSetNames& set, const DiskOfSet& ofSet, IoStatus& failure)
+                       SplitSetNames& set, const DiskOfSet& ofSet, IoStatus& failure, bool canGoOnWithout)
 {
     if (disks.Removable() && index > 1) {
         if (IoStatus s = disks.ReleaseDisk(); !s) {
@@ -38,6 +38,15 @@ PieceWait WaitForPiece(JoinerWindow& window, UiServices& ui, JoinDisks& disks, i
             // On a fixed drive no disk will bring it: the piece is named.
             window.PieceMissing(set.PiecePath(index));
             text += kCrLf + set.PieceFileName(index);
+        }
+        if (canGoOnWithout) {
+            text += kCrLf + TrFormat(N_("「いいえ」: 「{1}」なしで連結を続け、最後に修復用ﾃﾞｰﾀから作り直します"),
+                                     {set.PieceFileName(index)});
+            switch (ui.MessageBox(text, MsgButtons::YesNoCancel, MsgIcon::Warning)) {
+            case MsgAnswer::Yes: continue;
+            case MsgAnswer::No: return PieceWait::Lost;
+            default: return PieceWait::Cancelled;
+            }
         }
         if (ui.MessageBox(text, MsgButtons::OkCancel, MsgIcon::Warning) != MsgAnswer::Ok) return PieceWait::Cancelled;
     }

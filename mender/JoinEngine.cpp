@@ -1,6 +1,7 @@
 #include <cerrno>
 
 #include "JoinDisks.h"
+#include "JoinRecovery.h"
 #include "JoinResume.h"
 #include "JoinSteps.h"
 #include "JoinVerifier.h"
@@ -8,6 +9,8 @@
 #include "NumberedSet.h"
 #include "NumberFormat.h"
 #include "Paths.h"
+#include "ProgressPicture.h"
+#include "SetRepair.h"
 #include "SharedTexts.h"
 #include "Sha256.h"
 #include "SplitSet.h"
@@ -28,6 +31,10 @@ constexpr const char* kStandardOutput = N_("標準出力");
 constexpr const char* kUnusableManifest = N_("このｾｯﾄの行がありません　照合せずに連結します");
 constexpr const char* kOtherSetsDisk = N_("別のｾｯﾄのﾃﾞｨｽｸです　ﾏﾆﾌｪｽﾄが連結済みの分割ﾌｧｲﾙと違います");
 constexpr const char* kLeftOnFirstDisk = N_("１枚目のﾃﾞｨｽｸがﾄﾞﾗｲﾌﾞにないので残しました");
+constexpr const char* kLeftAsHole = N_("穴として残し、最後に修復用ﾃﾞｰﾀから作り直します");
+constexpr const char* kDamagedHole = N_("壊れています　穴として残し、最後に修復用ﾃﾞｰﾀから作り直します");
+constexpr const char* kOtherLengthHole = N_("大きさが修復用ﾃﾞｰﾀと違います　穴として残し、最後に作り直します");
+constexpr const char* kRebuilding = N_("修復中 {1}%");
 
 std::string MissingPiece(const std::string& name) { return TrFormat(N_("分割ﾌｧｲﾙ「{1}」がありません"), {name}); }
 
@@ -64,6 +71,17 @@ private:
     bool JoinPiece(int32_t i);
     void Finish();
     bool WaitFor(int32_t i);
+    // The hole way: the set's recovery data rebuilds lost pieces at the end.
+    void FindRecovery(const std::string& folder);
+    bool CanLose(int32_t i) const;
+    bool LeaveHole(int32_t i, const std::string& why);
+    bool RepairBeforeJoin();
+    bool FillHoles();
+    bool GatherVolumes();
+    std::function<bool(uint64_t, uint64_t)> RebuildProgress();
+    // Where the recovery slices of volumes on disks gone are kept: beside the
+    // state file, named after it (its name leaves room for the suffix).
+    std::string SpoolPath() const { return statePath_ + ".rec"; }
     bool Ask(const std::string& question)
     {
         return ui_.MessageBox(question, MsgButtons::YesNo, MsgIcon::Warning) == MsgAnswer::Yes;
@@ -110,6 +128,10 @@ private:
     bool descriptionGone_ = false;
     bool failed_ = false;       // the failure message has been shown
     std::vector<char> block_ = std::vector<char>(kBlockSize);
+    // The set's recovery data, when its index describes these pieces.
+    std::optional<JoinRecovery> recovery_;
+    bool lostNext_ = false;        // the piece waited for is to be left as a hole
+    bool recoveryChecked_ = false; // every piece matched its line or its slices' MD5s
 };
 
 void JoinRun::Run()
@@ -135,7 +157,7 @@ void JoinRun::Join()
             if (!failed_ && CloseRebuilt()) window_.JoinStopped(i - 1, count_, rebuiltPath_);
             return;
         }
-        if (!JoinPiece(i)) return;
+        if (lostNext_ ? !LeaveHole(i, kLeftAsHole) : !JoinPiece(i)) return;
     }
     Finish();
 }
@@ -178,6 +200,7 @@ bool JoinRun::Prepare()
 
     state_ = ResumeState{countLine_, set_.sourceName, count_, {}, false};
     verifier_.emplace(FileNameOf(ManifestPathFor(joinInfoPath_)), set_.sourceName, set_.baseName, removable_);
+    FindRecovery(set_.folder);
     return true;
 }
 
@@ -234,6 +257,7 @@ bool JoinRun::OpenRebuiltFile()
             return Fail(s), false;
     }
     if (!AllPiecesThere()) return false;
+    if (!resuming_ && !RepairBeforeJoin()) return CloseRebuilt(), false;
     if (first_ <= count_ && !WaitFor(first_)) return CloseRebuilt(), false;
     if (!PieceSizesAgreed()) return CloseRebuilt(), false;
     if (existed && !resuming_ && !Ask(OverwriteQuestion(state_.sourceName))) return CloseRebuilt(), false;
@@ -251,7 +275,8 @@ bool JoinRun::OpenRebuiltFile()
         // Pieces a kill left behind after their bytes were already safe; a
         // piece kept for want of a line waits for the whole-file check.
         for (int32_t k = 1; k <= state_.Joined(); ++k) {
-            if (state_.pieces[static_cast<size_t>(k - 1)].kept) unchecked_.push_back(set_.PiecePath(k));
+            const JoinedPiece& p = state_.pieces[static_cast<size_t>(k - 1)];
+            if (p.kept || p.hole) unchecked_.push_back(set_.PiecePath(k));
             else DeleteSetFile(set_.PiecePath(k));
         }
         deleting_ = true;
@@ -288,6 +313,7 @@ IoStatus JoinRun::CheckDisk(const std::string& folder, bool& ofSet)
     if (IoStatus s = verifier_->Refresh(folder, unusable); !s) return s;
     if (!unusable.empty()) window_.Noted(unusable, Tr(kUnusableManifest));
     ofSet = verifier_->AgreesWith(state_.pieces, [this](int32_t k) { return set_.PieceFileName(k); });
+    if (ofSet) FindRecovery(folder);  // each disk of the set has the index
     if (!ofSet) window_.Noted(folder + FileNameOf(ManifestPathFor(joinInfoPath_)), Tr(kOtherSetsDisk));
     return IoStatus::Success();
 }
@@ -315,6 +341,8 @@ bool JoinRun::JoinPiece(int32_t i)
 {
     const std::string piecePath = set_.PiecePath(i);
     const int64_t before = rebuilt_.Length();
+    if (recovery_ && FileLength(piecePath) != recovery_->PieceLength(i) && CanLose(i))
+        return LeaveHole(i, kOtherLengthHole);
     IoStatus failure;
     // A delete-as-you-go join records each piece's hash, to know the set again.
     // The option is read after each piece; the first piece is hashed anyway.
@@ -332,11 +360,18 @@ bool JoinRun::JoinPiece(int32_t i)
     case PieceEnd::Copied:
         break;
     }
-    // A damaged piece is neither counted as joined nor deleted.
-    if (IoStatus s = verifier_->AfterPiece(piecePath); !s) return Fail(s), false;
+    // A damaged piece is neither counted as joined nor deleted; with recovery
+    // data to rebuild it, its bytes make way for a hole.
+    if (IoStatus s = verifier_->AfterPiece(piecePath); !s) {
+        if (!CanLose(i)) return Fail(s), false;
+        if (IoStatus cut = rebuilt_.TruncateTo(before); !cut) return Fail(cut), false;
+        return LeaveHole(i, kDamagedHole);
+    }
     const bool deleting = window_.AfterDeleteChecked();
     deletingLast_ = deleting;
-    const bool vouched = deleting && verifier_->PieceVouchedFor();
+    // With recovery data a piece without a line of its own is checked by its
+    // slices' MD5s at the end, and kept until then.
+    const bool vouched = deleting && verifier_->PieceVouchedFor() && (!recovery_ || verifier_->PieceMatched());
     state_.pieces.push_back({rebuilt_.Length() - before, verifier_->PieceHash(), !vouched});
     window_.SetStatusText(TrFormat(kBytesLeft, {"0"}));
     ui_.Yield();
@@ -361,10 +396,11 @@ bool JoinRun::JoinPiece(int32_t i)
 
 void JoinRun::Finish()
 {
+    if (!FillHoles()) return;
     if (!CloseRebuilt()) return;
     if (IoStatus s = verifier_->CheckWhole(rebuiltPath_); !s) return Fail(s);
     // Pieces that nothing vouched for stay, and the set's description with them.
-    if (deleting_ && (unchecked_.empty() || verifier_->WholeVouchedFor())) {
+    if (deleting_ && (unchecked_.empty() || verifier_->WholeVouchedFor() || recoveryChecked_)) {
         // A kill from here on leaves a state that says the join is complete,
         // so the same join run again only finishes the deleting.
         state_.complete = true;
@@ -372,11 +408,173 @@ void JoinRun::Finish()
         // On a removable drive they are on disks gone by now.
         if (!removable_)
             for (const std::string& path : unchecked_) DeleteSetFile(path);
+        // The recovery files go with the set: those on the disk in the drive.
+        if (recovery_)
+            for (const std::string& path : RecoveryFilesIn(set_.folder, set_.baseName)) DeleteSetFile(path);
         DeleteSetDescription();
     }
     if (FileExists(statePath_)) IgnoreResult(DeleteFile(statePath_));
     if (IoStatus s = disks_->Settle(); !s) return Fail(s);
     ClearProgress();
+}
+
+// The index is read once, from the first disk (or folder) that has it; the
+// hole way needs a rebuilt file to write back into.
+void JoinRun::FindRecovery(const std::string& folder)
+{
+    if (!recovery_ && !numbered_ && output_ < 0) recovery_ = JoinRecovery::Find(folder, set_, count_, !removable_);
+}
+
+// Whether piece i may be left as a hole: the recovery data describes it and,
+// where its slices are all at hand (a fixed drive), there are enough of them
+// for it and the holes before it.
+bool JoinRun::CanLose(int32_t i) const
+{
+    if (!recovery_) return false;
+    if (removable_) return true;
+    uint64_t lost = recovery_->SlicesOf(i);
+    for (int32_t k = 1; k <= state_.Joined(); ++k)
+        if (state_.pieces[static_cast<size_t>(k - 1)].hole) lost += recovery_->SlicesOf(k);
+    return lost <= recovery_->RecoverySlices();
+}
+
+// The piece's place, of the length the index gives, is kept with zeros.
+bool JoinRun::LeaveHole(int32_t i, const std::string& why)
+{
+    window_.Noted(set_.PiecePath(i), Tr(why));
+    const int64_t length = recovery_->PieceLength(i);
+    std::fill(block_.begin(), block_.end(), 0);
+    for (int64_t left = length; left > 0;) {
+        const size_t n = static_cast<size_t>(std::min<int64_t>(left, static_cast<int64_t>(block_.size())));
+        if (IoStatus s = rebuilt_.Write(std::span<const char>(block_.data(), n)); !s) return Fail(s), false;
+        left -= static_cast<int64_t>(n);
+    }
+    verifier_->PieceLeftOut();
+    state_.pieces.push_back({length, {}, false, true});
+    // What is at the piece's path is not the piece: it goes with the set once the join is complete.
+    if (window_.AfterDeleteChecked() && FileExists(set_.PiecePath(i))) unchecked_.push_back(set_.PiecePath(i));
+    return true;
+}
+
+// The share done of a repair, on the progress box and the status panel; false cancels.
+std::function<bool(uint64_t, uint64_t)> JoinRun::RebuildProgress()
+{
+    window_.StatusBox().Show();
+    return [this, text = Tr(kRebuilding)](uint64_t done, uint64_t total) {
+        const double share = static_cast<double>(done) / static_cast<double>(std::max<uint64_t>(total, 1));
+        DrawProgress(window_.StatusBox(), static_cast<float>(share));
+        window_.SetStatusText(FillPlaceholders(text, {std::to_string(static_cast<int>(share * 100))}));
+        ui_.Yield();
+        return !CancelRequested;
+    };
+}
+
+// On a fixed drive a new join first rebuilds the pieces lost, cut short or
+// grown (damaged too, where no manifest will find that) in the set's folder,
+// so that the set there is whole again.
+bool JoinRun::RepairBeforeJoin()
+{
+    if (removable_ || numbered_ || RecoveryFilesOfSet(joinInfoPath_).empty()) return true;
+    std::vector<std::string> rebuilt;
+    IoStatus failure;
+    const auto progress = RebuildProgress();
+    const SetRepairResult result = RepairSetBeforeJoin(joinInfoPath_, rebuilt, failure, [&](double share) {
+        return progress(static_cast<uint64_t>(share * 1000), 1000);
+    });
+    for (const std::string& name : rebuilt) window_.PieceRebuilt(name);
+    if (result == SetRepairResult::Failed) return Fail(failure), false;
+    // Every piece no line will check has been read and matched.
+    recoveryChecked_ = result == SetRepairResult::Whole || result == SetRepairResult::Rebuilt;
+    ClearProgress();
+    if (result == SetRepairResult::Cancelled) window_.JoinStopped(0, count_, rebuiltPath_);
+    return result != SetRepairResult::Cancelled;
+}
+
+// After the last piece: the holes are filled from the recovery slices and the
+// rest of the rebuilt file. Pieces that matched no line of their own are
+// checked by their slices' MD5s first (where no repair before the join read
+// them), and a damaged one is rebuilt too. Until the filled bytes matched,
+// the holes stay holes in the resume state.
+bool JoinRun::FillHoles()
+{
+    std::vector<int64_t> lengths;
+    std::vector<bool> holes, vouched;
+    const Manifest* manifest = verifier_->Current();
+    for (int32_t k = 1; k <= state_.Joined(); ++k) {
+        const JoinedPiece& p = state_.pieces[static_cast<size_t>(k - 1)];
+        lengths.push_back(p.length);
+        holes.push_back(p.hole);
+        const auto line = manifest ? manifest->HashOf(set_.PieceFileName(k)) : std::nullopt;
+        vouched.push_back(!p.hash.empty() && line && *line == p.hash);
+    }
+    const bool unvouched = std::count(vouched.begin(), vouched.end(), false) > 0;
+    if (!recovery_ || !(state_.HasHoles() || (unvouched && (removable_ || resuming_)))) return true;
+    // The fill reads and writes the file itself: the buffer goes out first,
+    // and a kill from here on finds the holes in the state.
+    if (IoStatus s = rebuilt_.Sync(); !s) return Fail(s), false;
+    if (deleting_) {
+        if (IoStatus s = WriteResumeState(statePath_, state_); !s) return Fail(s), false;
+    }
+    const auto progress = RebuildProgress();
+    if (IoStatus s = recovery_->Check(rebuiltPath_, lengths, holes, vouched, progress); !s)
+        return s.Description().empty() ? (ClearProgress(), window_.JoinStopped(count_, count_, rebuiltPath_), false)
+                                       : (Fail(s), false);
+    bool gathered = true;
+    if (removable_) gathered = GatherVolumes();
+    std::vector<std::string> rebuilt;
+    IoStatus filled = failed_ ? IoStatus::Failure("") : gathered ? recovery_->Fill(rebuilt, progress)
+                                                                 : recovery_->LackingFailure();
+    if (removable_) IgnoreResult(DeleteFile(SpoolPath()));
+    if (failed_) return false;
+    if (!filled) {
+        if (filled.Description().empty()) {
+            ClearProgress();
+            window_.JoinStopped(count_, count_, rebuiltPath_);
+            return false;
+        }
+        // Without a state to finish from, the rebuilt file ends before its first
+        // hole, so that it cannot pass for whole.
+        if (!deleting_) {
+            int64_t keep = 0;
+            for (size_t k = 0; k < holes.size() && !holes[k]; ++k) keep += lengths[k];
+            IgnoreResult(rebuilt_.TruncateTo(keep));
+        }
+        return Fail(std::move(filled).About(joinInfoPath_)), false;
+    }
+    for (JoinedPiece& p : state_.pieces) p.hole = false;
+    for (const std::string& name : rebuilt) window_.PieceRebuilt(name);
+    recoveryChecked_ = true;
+    ClearProgress();
+    return true;
+}
+
+// On a removable drive the recovery volumes follow the last piece: the disk
+// in the drive first, then the disks after the last piece's, asked for with
+// the same question numbered on, until there are slices enough. Their slices
+// are copied beside the rebuilt file, as each disk leaves the drive.
+bool JoinRun::GatherVolumes()
+{
+    const std::string spool = SpoolPath();
+    IgnoreResult(DeleteFile(spool));
+    uint64_t added = 0;
+    if (const std::string& here = disks_->Locate(); !here.empty()) {
+        if (IoStatus s = recovery_->TakeVolumes(here, spool, added); !s) return Fail(s), false;
+    }
+    for (int32_t disk = count_ + 1; recovery_->Lacking() > 0; ++disk) {
+        if (IoStatus s = disks_->ReleaseDisk(); !s) return Fail(s), false;
+        if (ui_.MessageBox(TrFormat(kDiskQuestion, {std::to_string(disk)}), MsgButtons::OkCancel, MsgIcon::Warning) !=
+            MsgAnswer::Ok)
+            return false;
+        for (added = 0; added == 0;) {
+            if (const std::string& folder = disks_->Locate(); !folder.empty()) {
+                if (IoStatus s = recovery_->TakeVolumes(folder, spool, added); !s) return Fail(s), false;
+                if (added > 0) set_.folder = folder;
+            }
+            const std::string text = TrFormat(N_("ﾃﾞｨｽｸが違います　{1:wide} 番のﾃﾞｨｽｸをｾｯﾄして下さい"), {std::to_string(disk)});
+            if (added == 0 && ui_.MessageBox(text, MsgButtons::OkCancel, MsgIcon::Warning) != MsgAnswer::Ok) return false;
+        }
+    }
+    return true;
 }
 
 bool JoinRun::WaitFor(int32_t i)
@@ -386,8 +584,10 @@ bool JoinRun::WaitFor(int32_t i)
     if (removable_ && i > 1) joinInfoLock_.Release();
     IoStatus failure;
     const DiskOfSet ofSet = [this](const std::string& folder, bool& right) { return CheckDisk(folder, right); };
-    switch (WaitForPiece(window_, ui_, *disks_, i, set_, ofSet, failure)) {
+    lostNext_ = false;
+    switch (WaitForPiece(window_, ui_, *disks_, i, set_, ofSet, failure, CanLose(i))) {
     case PieceWait::Present: return true;
+    case PieceWait::Lost: return lostNext_ = true;
     case PieceWait::Cancelled: return false;
     case PieceWait::Failed: return Fail(failure), false;
     case PieceWait::NotRegular: break;

@@ -1,6 +1,7 @@
 #include "JoinResume.h"
 
 #include <cerrno>
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -36,16 +37,19 @@ std::optional<int64_t> NumberOf(const std::string& text)
     return std::strtoll(text.c_str(), nullptr, 10);
 }
 
-// "piece LENGTH HASH" or "piece LENGTH HASH kept"; "-" for a hash not taken.
+// "piece LENGTH HASH", "piece LENGTH HASH kept" or "piece LENGTH - hole"; "-"
+// for a hash not taken.
 bool ParsePiece(const std::string& value, JoinedPiece& piece)
 {
     std::istringstream in(value);
-    std::string length, hash, kept, extra;
-    in >> length >> hash >> kept >> extra;
+    std::string length, hash, mark, extra;
+    in >> length >> hash >> mark >> extra;
     const auto number = NumberOf(length);
-    if (!number || (hash != "-" && !IsHash(hash)) || (!kept.empty() && kept != "kept") || !extra.empty())
+    const bool hole = mark == "hole";
+    if (!number || (hash != "-" && !IsHash(hash)) || (hole && hash != "-") || (!mark.empty() && mark != "kept" && !hole) ||
+        !extra.empty())
         return false;
-    piece = {*number, hash == "-" ? std::string() : hash, !kept.empty()};
+    piece = {*number, hash == "-" ? std::string() : hash, mark == "kept", hole};
     return true;
 }
 
@@ -55,6 +59,11 @@ int64_t ResumeState::JoinedLength() const
 {
     return std::accumulate(pieces.begin(), pieces.end(), int64_t{0},
                            [](int64_t sum, const JoinedPiece& p) { return sum + p.length; });
+}
+
+bool ResumeState::HasHoles() const
+{
+    return std::any_of(pieces.begin(), pieces.end(), [](const JoinedPiece& p) { return p.hole; });
 }
 
 std::string ResumeStatePath(const std::string& rebuiltPath)
@@ -116,7 +125,7 @@ IoStatus WriteResumeState(const std::string& path, const ResumeState& state)
                        "\ncount " + std::to_string(state.count) + "\n";
     for (const JoinedPiece& p : state.pieces)
         text += "piece " + std::to_string(p.length) + " " + (p.hash.empty() ? "-" : p.hash) + (p.kept ? " kept" : "") +
-                "\n";
+                (p.hole ? " hole" : "") + "\n";
     if (state.complete) text += "complete\n";
 
     const std::string temporary = path + kTemporarySuffix;
@@ -144,7 +153,8 @@ std::string WhyNotThisSet(const ResumeState& saved, const ResumeState& current, 
         const std::string name = names.PieceFileName(k);
         if (manifest && manifest->HashOf(name) && !joined.hash.empty() && *manifest->HashOf(name) != joined.hash)
             return TrFormat(N_("ﾏﾆﾌｪｽﾄの {1} の行が連結済みの分割ﾌｧｲﾙと違います"), {name});
-        if (!FileExists(piece)) continue;
+        // A hole's piece was never joined: whatever is at its path is not in the rebuilt file.
+        if (joined.hole || !FileExists(piece)) continue;
         // A piece joined is still there when its deletion came after the
         // state (the last one joined), failed, or waits for a whole-file line
         // (kept); any other piece at its path belongs to another set. A kept

@@ -21,6 +21,9 @@ struct JoinedPiece {
     int64_t length = 0;
     std::string hash;   // 64 lowercase hexadecimal digits; empty when the piece went past no hasher
     bool kept = false;  // not deleted: nothing vouched for it yet
+    // Not joined: its place in the rebuilt file holds no bytes of it yet, and
+    // is filled from the set's recovery data once every other piece is in.
+    bool hole = false;
     bool operator==(const JoinedPiece&) const = default;
 };
 
@@ -28,11 +31,12 @@ struct ResumeState {
     std::string countLine;   // line 1 of the join-info file (empty for a numbered set)
     std::string sourceName;  // line 2 of the join-info file
     int32_t count = 0;       // pieces in the set
-    std::vector<JoinedPiece> pieces;  // pieces 1 to Joined(), whole in the rebuilt file
+    std::vector<JoinedPiece> pieces;  // pieces 1 to Joined(), whole in the rebuilt file or holes
     bool complete = false;   // every piece joined; what is left is deleting the set's files
 
     int32_t Joined() const { return static_cast<int32_t>(pieces.size()); }
     int64_t JoinedLength() const;
+    bool HasHoles() const;
     bool operator==(const ResumeState&) const = default;
 };
 

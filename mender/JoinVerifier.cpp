@@ -100,6 +100,7 @@ IoStatus JoinVerifier::CheckKeptPart(const std::string& rebuiltPath, const std::
         }
         hasher_->EndPiece();
         unlined_ = unlined_ || piece.kept;
+        unhashed_ = unhashed_ || piece.hole;
     }
     std::vector<Sha256Digest> digests;
     if (IoStatus s = hasher_->TakePieceDigests(digests); !s) return std::move(s).About(rebuiltPath);

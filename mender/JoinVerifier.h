@@ -68,6 +68,11 @@ public:
     // Whether the piece just joined may be deleted: it matched its line, or
     // no manifest of the set has been seen to check it by.
     bool PieceVouchedFor() const { return !manifestSeen_ || pieceMatched_; }
+    // Whether the piece just joined matched a line of its own.
+    bool PieceMatched() const { return pieceMatched_; }
+    // A piece's place in the rebuilt file holds none of its bytes yet (a hole
+    // the recovery data fills): the hashes of the whole file cannot speak for it.
+    void PieceLeftOut() { unhashed_ = true; }
 
     // After the last piece, when some piece had no line of its own: Failure
     // (naming the rebuilt file) when an older manifest's whole-file line

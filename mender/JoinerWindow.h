@@ -31,6 +31,8 @@ public:
     // run goes on: a resume state set aside, a manifest that checks nothing,
     // the disk of another set, files left on a disk no longer in the drive.
     virtual void Noted(const std::string& /*path*/, const std::string& /*note*/) {}
+    // A piece lost or damaged was rebuilt from the set's recovery data.
+    virtual void PieceRebuilt(const std::string& /*name*/) {}
     // The run was cancelled with `joined` pieces in the rebuilt file.
     virtual void JoinStopped(int32_t /*joined*/, int32_t /*count*/, const std::string& /*rebuiltPath*/) {}
 };

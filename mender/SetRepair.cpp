@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <dirent.h>
 
+#include "JoinRecovery.h"
 #include "JoinSteps.h"
 #include "Manifest.h"
 #include "Paths.h"
@@ -34,34 +35,14 @@ IoStatus CopyFile(const std::string& from, const std::string& to)
     return out.Close();
 }
 
-std::string LackingMessage(const std::vector<std::string>& lost, uint64_t lacking)
-{
-    std::string names;
-    for (const std::string& name : lost)
-        names = names.empty() ? TrFormat(N_("「{1}」"), {name}) : TrFormat(N_("{1}「{2}」"), {names, name});
-    return TrFormat(N_("{1}を修復できません　修復用ﾃﾞｰﾀがあと {2} ｽﾗｲｽ必要です"), {names, std::to_string(lacking)});
-}
-
 }  // namespace
 
 std::vector<std::string> RecoveryFilesOfSet(const std::string& joinInfoPath)
 {
     JoinInfo info;
-    std::vector<std::string> found;
-    if (!ReadJoinInfo(joinInfoPath, info) || !IsPlainFileName(info.sourceName)) return found;
+    if (!ReadJoinInfo(joinInfoPath, info) || !IsPlainFileName(info.sourceName)) return {};
     const std::string folder = WithBackslash(FolderOf(joinInfoPath));
-    const std::string base = SplitSetNamesFor(folder + info.sourceName, folder).baseName;
-    if (DIR* dir = ::opendir(folder.c_str())) {
-        while (const dirent* e = ::readdir(dir))
-            if (par2::IsRecoveryFileName(e->d_name, base)) found.push_back(folder + e->d_name);
-        ::closedir(dir);
-    }
-    // The index first: the set it holds is the one the volumes must belong to.
-    const std::string index = folder + par2::IndexFileName(base);
-    std::sort(found.begin(), found.end(), [&](const std::string& a, const std::string& b) {
-        return (a == index) != (b == index) ? a == index : a < b;
-    });
-    return found;
+    return RecoveryFilesIn(folder, SplitSetNamesFor(folder + info.sourceName, folder).baseName);
 }
 
 SetRepairResult RepairSetBeforeJoin(const std::string& joinInfoPath, std::vector<std::string>& rebuilt,
@@ -92,49 +73,58 @@ SetRepairResult RepairSetBeforeJoin(const std::string& joinInfoPath, std::vector
     if (whole && FileExists(ManifestPathFor(joinInfoPath))) return SetRepairResult::NothingToDo;
     if (set.recovery.empty() && files.size() > 1) set = par2::ReadRecoveryFiles(files);
 
+    // With a manifest, a piece of its right length is checked during the join:
+    // it is taken as good here, unread, unless the rebuilt bytes then do not match.
+    const bool manifest = FileExists(ManifestPathFor(joinInfoPath));
     std::vector<par2::RepairFile> inputs;
     for (const auto& [id, f] : set.files) {
         if (!IsPlainFileName(f.name)) continue;
         const std::string path = folder + f.name;
-        inputs.push_back({f.name, FileExists(path), {path, 0, f.length}, {TempPathFor(folder, f.name), 0, f.length}});
+        const bool present = FileExists(path);
+        inputs.push_back({f.name, present, {path, 0, f.length}, {TempPathFor(folder, f.name), 0, f.length},
+                          manifest && present && FileLength(path) == static_cast<int64_t>(f.length)});
     }
     auto share = [&](double from) {
         return [&progress, from](uint64_t done, uint64_t total) {
             return !progress || progress(from + 0.5 * static_cast<double>(done) / static_cast<double>(std::max<uint64_t>(total, 1)));
         };
     };
-    par2::RepairPlan plan;
-    if (IoStatus s = par2::PlanRepair(set, inputs, plan, share(0)); !s)
-        return s.Description().empty() ? SetRepairResult::Cancelled : (failure = s, SetRepairResult::Failed);
-    if (plan.badSlices == 0) return SetRepairResult::NothingToDo;
     std::vector<size_t> damaged;  // indices into inputs
-    std::vector<std::string> lost;
-    for (size_t f = 0; f < plan.files.size(); ++f)
-        if (std::count(plan.goodSlices[f].begin(), plan.goodSlices[f].end(), false) > 0) {
-            lost.push_back(plan.files[f]->name);
-            if (plan.inputIndex[f] >= 0) damaged.push_back(static_cast<size_t>(plan.inputIndex[f]));
-        }
-    std::sort(lost.begin(), lost.end());
-    if (!plan.Enough()) {
-        failure = IoStatus::Failure(LackingMessage(lost, plan.badSlices - plan.recoverySlices)).About(joinInfoPath);
-        return SetRepairResult::Failed;
-    }
     // Rebuilt beside the piece, its good slices copied first; the piece is
     // replaced only once the rebuilt bytes matched.
     auto dropTemps = [&] {
         for (size_t i : damaged) IgnoreResult(DeleteFile(inputs[i].target.path));
     };
-    for (size_t i : damaged) {
-        if (IoStatus s = inputs[i].present ? CopyFile(inputs[i].bytes.path, inputs[i].target.path)
-                                           : BinaryWriter().Create(inputs[i].target.path);
-            !s)
-            return dropTemps(), failure = s, SetRepairResult::Failed;
-    }
-    if (IoStatus s = par2::Repair(set, inputs, plan, {}, share(0.5)); !s) {
+    for (;;) {
+        par2::RepairPlan plan;
+        if (IoStatus s = par2::PlanRepair(set, inputs, plan, share(0)); !s)
+            return s.Description().empty() ? SetRepairResult::Cancelled : (failure = s, SetRepairResult::Failed);
+        if (plan.badSlices == 0) return SetRepairResult::Whole;
+        damaged.clear();
+        std::vector<std::string> lost;
+        for (size_t f = 0; f < plan.files.size(); ++f)
+            if (std::count(plan.goodSlices[f].begin(), plan.goodSlices[f].end(), false) > 0) {
+                lost.push_back(plan.files[f]->name);
+                if (plan.inputIndex[f] >= 0) damaged.push_back(static_cast<size_t>(plan.inputIndex[f]));
+            }
+        if (!plan.Enough()) {
+            failure = LackingRecoveryData(lost, plan.badSlices - plan.recoverySlices).About(joinInfoPath);
+            return SetRepairResult::Failed;
+        }
+        for (size_t i : damaged) {
+            if (IoStatus s = inputs[i].present ? CopyFile(inputs[i].bytes.path, inputs[i].target.path)
+                                               : BinaryWriter().Create(inputs[i].target.path);
+                !s)
+                return dropTemps(), failure = s, SetRepairResult::Failed;
+        }
+        IoStatus s = par2::Repair(set, inputs, plan, {}, share(0.5));
+        if (s) break;
         dropTemps();
         if (s.Description().empty()) return SetRepairResult::Cancelled;
-        failure = s;
-        return SetRepairResult::Failed;
+        const bool trusted = std::any_of(inputs.begin(), inputs.end(), [](const par2::RepairFile& f) { return f.vouched; });
+        if (!trusted) return failure = s, SetRepairResult::Failed;
+        // A piece taken as good was damaged: once more, every piece read.
+        for (par2::RepairFile& f : inputs) f.vouched = false;
     }
     for (size_t i : damaged) {
         const par2::RepairFile& r = inputs[i];

@@ -22,6 +22,9 @@ struct RepairFile {
     bool present = false;
     SliceSource bytes;   // offset and path of the file's bytes; length = the set's length of the file
     SliceSource target;  // where the file's bytes are to be
+    // The caller vouches for the present bytes (another hash matched them):
+    // its slices count as good without being read.
+    bool vouched = false;
 };
 
 struct RepairPlan {

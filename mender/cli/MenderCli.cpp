@@ -6,7 +6,6 @@
 
 #include "DriveKindOverride.h"
 #include "MenderCliOptions.h"
-#include "SetRepair.h"
 #include "TerminalUi.h"
 #include "modMender.h"
 
@@ -32,6 +31,11 @@ public:
     {
         progress_.Hide();
         std::fprintf(stderr, "mender-cli: %s: %s\n", PrintableText(path).c_str(), PrintableText(note).c_str());
+    }
+    void PieceRebuilt(const std::string& name) override
+    {
+        progress_.Hide();
+        std::fprintf(stderr, "mender-cli: %s: %s\n", PrintableText(name).c_str(), Tr(N_("修復用ﾃﾞｰﾀから作り直しました")));
     }
     void DeletionFailed(const std::string& path, const std::string& reason) override
     {
@@ -81,38 +85,10 @@ int main(int argc, char** argv)
     TerminalJoinerWindow window(progress, *options);
     DriveKindOverride drives(SystemDrives(), options->common.removable);
 
-    // On a fixed drive, pieces lost or damaged are rebuilt from the set's
-    // recovery files first; a removable drive's pieces are not all at hand.
-    const bool fixed = !drives.IsRemovable(options->joinInfo);
-    const std::vector<std::string> recoveryFiles = fixed ? modMender::RecoveryFilesOfSet(options->joinInfo)
-                                                         : std::vector<std::string>();
-    if (!recoveryFiles.empty()) {
-        std::vector<std::string> rebuilt;
-        IoStatus failure;
-        progress.Show();
-        const auto result = modMender::RepairSetBeforeJoin(options->joinInfo, rebuilt, failure, [&](double share) {
-            progress.SetStatusText(TrFormat(N_("修復中 {1}%"), {std::to_string(static_cast<int>(share * 100))}));
-            ui.Yield();
-            return !modMender::CancelRequested;
-        });
-        progress.Hide();
-        for (const std::string& name : rebuilt)
-            std::fprintf(stderr, "mender-cli: %s: %s\n", PrintableText(name).c_str(),
-                         Tr(N_("修復用ﾃﾞｰﾀから作り直しました")));
-        if (result == modMender::SetRepairResult::Failed)
-            ui.ShowFailure(N_("ﾌｧｲﾙ連結失敗　原因を調査後再度実行してください"), failure);
-        if (result == modMender::SetRepairResult::Failed || result == modMender::SetRepairResult::Cancelled)
-            return ExitStatusOf(ui);
-    }
-
     if (options->ToOutput())
         modMender::JoinToOutput(window, ui, options->joinInfo, STDOUT_FILENO, drives);
     else
         modMender::JoinFiles(window, ui, options->joinInfo, options->folder, drives);
-    // A completed delete-as-you-go join took the set: its recovery files go with it.
-    if (options->deleteAsItGoes && ExitStatusOf(ui) == 0 && !FileExists(options->joinInfo))
-        for (const std::string& path : recoveryFiles) IgnoreResult(DeleteFile(path));
-
     progress.Hide();
     window.ReportFailedDeletions();
     return ExitStatusOf(ui);
