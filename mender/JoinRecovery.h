@@ -23,6 +23,10 @@ namespace modMender {
 // set whose pieces are named baseName.NNN, the index first.
 std::vector<std::string> RecoveryFilesIn(const std::string& folder, const std::string& baseName);
 
+// What the window's status panel says of a piece rebuilt, and of several.
+inline constexpr const char* kPieceRebuilt = N_("「{1}」を修復しました");
+inline constexpr const char* kPiecesRebuilt = N_("分割ﾌｧｲﾙ {1} 個を修復しました");
+
 // The failure of a repair that lacks recovery data: the pieces lost, in
 // order, and how many recovery slices more it needs.
 IoStatus LackingRecoveryData(std::vector<std::string> lost, uint64_t lacking);

@@ -28,6 +28,7 @@
 #include "QtTranslation.h"
 #include "QtUiServices.h"
 #include "Shell.h"
+#include "JoinRecovery.h"
 #include "TwoPanelStatusBar.h"
 #include "modMender.h"
 
@@ -219,7 +220,11 @@ void frmMender::cmdOk_Click()
     cmdOk->setEnabled(false);
     cmdCancel->setText(TrQ("ｷｬﾝｾﾙ(&C)"));
 
+    rebuilt_.clear();
+    sbrStatus->setToolTip({});
     modMender::JoinFiles(*this, Ui(), joinInfoPath, WithBackslash(destination), TheDrives());
+    if (rebuilt_.size() > 1) SetStatusText(TrFormat(modMender::kPiecesRebuilt, {std::to_string(rebuilt_.size())}));
+    else if (!rebuilt_.empty()) SetStatusText(TrFormat(modMender::kPieceRebuilt, {rebuilt_.front()}));
 
     IsJoining = false;
     cmdOk->setEnabled(true);
@@ -341,6 +346,16 @@ void frmMender::closeEvent(QCloseEvent* event)
 ProgressBox& frmMender::StatusBox() { return *picStatus; }
 
 void frmMender::SetStatusText(const std::string& text) { sbrStatus->SetPanelText(2, text); }
+
+void frmMender::PieceRebuilt(const std::string& name)
+{
+    rebuilt_.push_back(name);
+    const std::string line = TrFormat(modMender::kPieceRebuilt, {name});
+    SetStatusText(line);
+    const QString tip = sbrStatus->toolTip();
+    sbrStatus->setToolTip(tip.isEmpty() ? QString::fromStdString(line) : tip + "\n" + QString::fromStdString(line));
+    Ui().Yield();
+}
 
 bool frmMender::AfterDeleteChecked() { return chkAfterDelete->isChecked(); }
 

@@ -7,6 +7,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "HeldEscape.h"
 #include "JoinerWindow.h"
@@ -52,6 +53,10 @@ public:
     bool AfterDeleteChecked() override;
     std::string KetugoFileNameText() override;
     void SetAfterFileNameText(const std::string& text) override;
+    // Each piece rebuilt is a line of the status panel as it is rebuilt; once
+    // the join is over the panel names it or counts them, and its tooltip
+    // keeps one line per piece.
+    void PieceRebuilt(const std::string& name) override;
 
 public slots:
     void Form_Load();
@@ -101,4 +106,5 @@ private:
     QtProgressBox* picStatus = nullptr;
     TwoPanelStatusBar* sbrStatus = nullptr;
     HeldEscape heldEscape_;
+    std::vector<std::string> rebuilt_;  // the pieces this join rebuilt
 };

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
+#include <filesystem>
 #include <functional>
 #include <optional>
 
@@ -18,6 +19,7 @@
 #include "FakeUiServices.h"
 #include "Paths.h"
 #include "QtProgressBox.h"
+#include "RecoveryWriter.h"
 #include "SplitSet.h"
 #include "TempFolder.h"
 #include "TwoPanelStatusBar.h"
@@ -490,6 +492,43 @@ private slots:
         QCOMPARE(h.Button("cmdCancel")->text(), kClose);
         // OK had the focus: a Space pressed after the join must not reach Close.
         QVERIFY(h.Button("cmdOk")->hasFocus());
+    }
+
+    // The window repairs through the engine, as mender-cli does: a lost piece
+    // rebuilt and named in the status panel, or the failure naming the pieces
+    // and the slices lacking, with nothing written.
+    void lostPieces_areRebuiltOrNamedWithTheSlicesLacking()
+    {
+        const struct {
+            std::vector<int> lost;
+            std::string said;
+        } cases[] = {{{2}, "「x.002」を修復しました"},
+                     {{1, 3}, "「x.001」「x.003」を修復できません　修復用ﾃﾞｰﾀがあと 1 ｽﾗｲｽ必要です"}};
+        for (const auto& c : cases) {
+            Harness h;
+            QVERIFY(QDir().mkpath(Q(h.temp / "set")));
+            const SplitSetOnDisk set = WriteSplitSet(h.temp / "set/", "x.bin", 3 * 20000 + 1234, 20000);
+            std::vector<par2::InputFile> inputs;
+            for (size_t k = 0; k < 4; ++k)
+                inputs.push_back({FileNameOf(set.files[k]), {set.files[k], 0, std::filesystem::file_size(set.files[k])}});
+            par2::RecoveryDescription d;
+            QVERIFY(par2::DescribeInputs(inputs, 20000, d).ok());
+            QVERIFY(par2::WriteIndexFile(d, h.temp / "set/x.par2").ok());
+            QVERIFY(par2::WriteVolumes(d, {{0, 1}}, {h.temp / "set/x.vol0+1.par2"}).ok());
+            for (int k : c.lost) std::filesystem::remove(set.files[static_cast<size_t>(k - 1)]);
+            h.Type("txtKetugoFileName", set.joinInfoPath);
+            h.Type("txtFromFolder", h.temp / "out");
+            h.ClickOk();
+            if (c.lost.size() == 1) {
+                QCOMPARE(ReadBytes(h.temp / "out/x.bin"), set.whole);
+                QCOMPARE(h.StatusText(), c.said);
+                QCOMPARE(h.ui.Texts(), std::vector<std::string>{kAskJoin});
+            } else {
+                QCOMPARE(h.ui.Texts().size(), size_t{2});
+                QVERIFY2(h.ui.Texts().back().find(c.said) != std::string::npos, h.ui.Texts().back().c_str());
+                QVERIFY(!Exists(h.temp / "out/x.bin"));
+            }
+        }
     }
 };
 
