@@ -44,6 +44,9 @@ TEST(CliRecovery, LostPiecesAreRebuiltUnlessTooManyAndNothingIsDeletedThen)
         std::vector<std::pair<int, Harm>> harms;
         bool deleteAsItGoes;
         bool rebuilt;
+        // A -d join stopped first at this piece, missing then with the
+        // recovery files: the resumed join rebuilds what is lost after it.
+        int resumeFrom = 0;
     } cases[] = {
         // With a manifest: pieces missing and cut short, at the start, middle and end.
         {{"-r", "3"}, false, {{1, Harm::Delete}, {4, Harm::CutShort}, {8, Harm::Delete}}, false, true},
@@ -53,6 +56,10 @@ TEST(CliRecovery, LostPiecesAreRebuiltUnlessTooManyAndNothingIsDeletedThen)
         {{}, true, {{2, Harm::Delete}, {3, Harm::CutShort}}, false, true},
         // One more lost than there are recovery slices.
         {{"-r", "2"}, false, {{1, Harm::Delete}, {3, Harm::Delete}, {7, Harm::CutShort}}, true, false},
+        // Resumed: a later piece found damaged by the manifest during the copy,
+        // or missing (いいえ at the question), becomes a hole filled at the end.
+        {{"-r", "2"}, false, {{6, Harm::Damage}, {9, Harm::CutShort}}, true, true, 4},
+        {{}, true, {{5, Harm::Delete}}, true, true, 3},
     };
     for (const Case& c : cases) {
         TempFolder dir;
@@ -73,13 +80,22 @@ TEST(CliRecovery, LostPiecesAreRebuiltUnlessTooManyAndNothingIsDeletedThen)
             const ToolResult verified = RunInFolder(dir / "set", {"par2", "verify", "-q", "movie.par2"});
             ASSERT_EQ(verified.status, 0) << verified.output;
         }
+        if (c.resumeFrom > 0) {
+            fs::create_directory(dir / "aside");
+            const std::string stop = "movie.00" + std::to_string(c.resumeFrom);
+            for (const auto& e : fs::directory_iterator(dir / "set"))
+                if (e.path().extension() == ".par2" || e.path().filename() == stop)
+                    fs::rename(e.path(), dir / "aside" / e.path().filename());
+            EXPECT_EQ(RunProgram(kMender, {"-d", "-y", dir / "set/movie.000", dir / "out"}, "", &err), 1) << err;
+            for (const auto& e : fs::directory_iterator(dir / "aside")) fs::rename(e.path(), dir / "set" / e.path().filename());
+        }
         for (const auto& [k, harm] : c.harms) Harmed(dir / ("set/movie.00" + std::to_string(k)), harm);
         std::vector<std::string> left;
         for (const auto& e : fs::directory_iterator(dir / "set")) left.push_back(e.path().filename().string());
 
         std::vector<std::string> join = {"-y", dir / "set/movie.000", dir / "out"};
         if (c.deleteAsItGoes) join.insert(join.begin(), "-d");
-        const int status = RunProgram(kMender, join, "", &err);
+        const int status = RunProgram(kMender, join, "n\n", &err);
         if (!c.rebuilt) {
             EXPECT_EQ(status, 2);
             EXPECT_NE(err.find("「movie.001」「movie.003」「movie.007」を修復できません"), std::string::npos) << err;
@@ -89,7 +105,7 @@ TEST(CliRecovery, LostPiecesAreRebuiltUnlessTooManyAndNothingIsDeletedThen)
             continue;
         }
         ASSERT_EQ(status, 0) << err;
-        EXPECT_EQ(Count(err, ": 修復用ﾃﾞｰﾀから作り直しました"), c.harms.size()) << err;
+        EXPECT_EQ(Count(err, ": 修復用ﾃﾞｰﾀから作り直しました\n"), c.harms.size()) << err;
         EXPECT_EQ(ReadBytes(dir / "out/movie.avi"), data);
         // With -d the recovery files go with the set.
         EXPECT_EQ(fs::is_empty(dir / "set"), c.deleteAsItGoes);

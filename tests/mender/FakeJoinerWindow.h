@@ -61,6 +61,9 @@ public:
     // What the engine noted, "path: note".
     std::vector<std::string> notes;
     void Noted(const std::string& path, const std::string& note) override { notes.push_back(path + ": " + note); }
+    // The pieces rebuilt from the recovery data, in order.
+    std::vector<std::string> rebuilt;
+    void PieceRebuilt(const std::string& name) override { rebuilt.push_back(name); }
     std::string KetugoFileNameText() override { return ketugoFileName; }
     void SetAfterFileNameText(const std::string& text) override { afterFileName = text; }
 };

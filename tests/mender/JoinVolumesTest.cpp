@@ -2,11 +2,14 @@
 // is a volume mounted at a path of its own and found by the volume rule.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
 #include "FakeSystemTree.h"
 #include "JoinTestSupport.h"
+#include "RecoveryWriter.h"
+#include "VolumeNames.h"
 #include "modMender.h"
 
 TEST(JoinVolumes, EachDiskIsFoundWhereTheDesktopMountsIt)
@@ -116,5 +119,93 @@ TEST(JoinVolumes, EachDiskIsFoundWhereTheDesktopMountsIt)
             ASSERT_FALSE(window.notes.empty());
             EXPECT_EQ(window.notes.back(), joinInfo + ": １枚目のﾃﾞｨｽｸがﾄﾞﾗｲﾌﾞにないので残しました");
         }
+    }
+}
+
+// Disk by disk with recovery data, as the splitter leaves it: every disk has
+// the index, and the recovery volumes (one slice each) follow on the disk
+// after the last piece's. A disk that cannot be found is left out (いいえ at
+// the wrong-disk question) as a hole of its piece's size, and rebuilt once
+// the disks after the last piece's have brought recovery slices enough.
+TEST(JoinVolumes, ALostDiskIsRebuiltFromTheRecoveryDisksAfterTheLast)
+{
+    struct Case {
+        const char* what;
+        std::vector<int> lost;  // disks that cannot be found
+        uint32_t volumes;       // recovery slices, on disk 4
+        bool afterDelete;
+        std::string failure;    // empty: the file is rebuilt
+    } cases[] = {
+        {"disk 2 lost, deleting as it goes", {2}, 2, true, ""},
+        {"disk 1's piece lost, keeping the set", {}, 1, false, ""},
+        {"disks 2 and 3 lost, one recovery slice", {2, 3}, 1, true,
+         "「movie.002」「movie.003」を修復できません　修復用ﾃﾞｰﾀがあと 1 ｽﾗｲｽ必要です"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeSystemTree tree;
+        for (const char* disk : {"DISK1", "DISK2", "DISK3", "DISK4"}) tree.MakeDisk(disk);
+        const TestSet set = MakeSet(tree.DiskFolder("DISK1") + "/films/", "movie.", "movie.avi", {5000, 5000, 123});
+        std::vector<par2::InputFile> inputs;
+        for (size_t k = 0; k < 3; ++k)
+            inputs.push_back({"movie.00" + std::to_string(k + 1), {set.piecePaths[k], 0, set.pieces[k].size()}});
+        par2::RecoveryDescription d;
+        ASSERT_TRUE(par2::DescribeInputs(inputs, 5000, d));
+        std::vector<std::string> volumes;
+        for (const std::string& n : par2::VolumeFileNames("movie", par2::SingleSliceVolumes(c.volumes)))
+            volumes.push_back(tree.DiskFolder("DISK4") + "/films/" + n);
+        ASSERT_TRUE(par2::WriteVolumes(d, par2::SingleSliceVolumes(c.volumes), volumes));
+        for (const int k : {1, 2, 3, 4}) {
+            const std::string folder = tree.DiskFolder("DISK" + std::to_string(k)) + "/films/";
+            ASSERT_TRUE(par2::WriteIndexFile(d, folder + "movie.par2"));
+            if (k > 1 && k < 4) std::filesystem::rename(set.piecePaths[k - 1], folder + "movie.00" + std::to_string(k));
+            if (k < 4) {
+                std::vector<int> lines;
+                for (int j = 1; j <= k; ++j) lines.push_back(j);
+                WriteSetManifest(set, lines, false, folder);
+            }
+        }
+        // Piece 1 lost from the disk that keeps the set's description.
+        if (c.lost.empty()) std::filesystem::remove(set.piecePaths[0]);
+        tree.Mount("DISK1", tree.Media("A"));
+        const std::string joinInfo = tree.Media("A/films/movie.000");
+
+        FakeJoinerWindow window;
+        window.afterDelete = c.afterDelete;
+        FakeUiServices ui("Mender");
+        bool mounted = true;
+        ui.onQuestion = [&](const FakeUiServices::Question& q) {
+            for (const int disk : {2, 3, 4}) {
+                if (q.text != DiskPrompt(disk == 2 ? "２" : disk == 3 ? "３" : "４")) continue;
+                if (mounted) tree.Unmount(tree.Media("A"));
+                mounted = std::find(c.lost.begin(), c.lost.end(), disk) == c.lost.end();
+                if (mounted) tree.Mount("DISK" + std::to_string(disk), tree.Media("A"));
+            }
+            // The wrong-disk question that offers going on without the piece.
+            if (q.buttons == MsgButtons::YesNoCancel) ui.Answer({MsgAnswer::No});
+            // There is no disk 5.
+            if (q.text == DiskPrompt("５")) ui.Answer({MsgAnswer::Cancel});
+        };
+        std::unique_ptr<Drives> drives = LinuxDrivesOver(tree.Sources());
+        modMender::JoinFiles(window, ui, joinInfo, tree.At("out"), *drives);
+
+        const std::vector<std::string> texts = ui.Texts();
+        if (c.failure.empty()) {
+            EXPECT_EQ(ReadBytes(tree.At("out/movie.avi")), set.Joined());
+            EXPECT_EQ(window.rebuilt.size(), c.lost.empty() ? 1u : c.lost.size());
+            EXPECT_EQ(texts.back(), DiskPrompt("４")) << "the recovery disk is asked for after the last piece's";
+            // The recovery files go with the set, from the disk in the drive.
+            EXPECT_EQ(std::filesystem::is_empty(tree.DiskFolder("DISK4") + "/films"), c.afterDelete);
+        } else {
+            ASSERT_FALSE(texts.empty());
+            EXPECT_NE(texts.back().find(c.failure), std::string::npos) << texts.back();
+            EXPECT_EQ(NamesIn(tree.DiskFolder("DISK4") + "/films").size(), 2u) << "nothing deleted there";
+            EXPECT_EQ(NamesIn(tree.DiskFolder("DISK1") + "/films"),
+                      (std::vector<std::string>{"movie.000", "movie.par2", "movie.sha256"}));
+            // Piece 1 went only once it was in the rebuilt file, which a rerun
+            // with the recovery disks finishes: the state records the holes.
+            EXPECT_NE(ReadBytes(tree.At("out/.movie.avi.mender-resume")).find(" - hole\n"), std::string::npos);
+        }
+        EXPECT_FALSE(std::filesystem::exists(tree.At("out/.movie.avi.mender-resume.rec"))) << "no recovery slices left behind";
     }
 }

@@ -273,32 +273,54 @@ TEST(InterruptedJoin, AFullDiskAndACancelAreFinishedByTheSameJoinAgain)
 
 TEST(InterruptedJoin, KilledAtRandomMomentsAndRunAgainItGivesTheSourceByteForByte)
 {
-    TempFolder master;
-    const std::string data = MakeSplitSet(master, "m.bin", 1'500'000, 50);
-    // How long an undisturbed join takes, to spread the kills over it.
-    const auto started = std::chrono::steady_clock::now();
-    {
-        TempFolder dir;
-        fs::copy(master / "set", dir / "set");
-        ASSERT_EQ(RunCli(kMender, {"-d", "-y", dir / "set/m.000", dir / "out"}).status, 0);
-    }
-    const auto joinTime = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
-
-    std::mt19937 random(20261207);
-    for (int round = 0; round < 12; ++round) {
-        SCOPED_TRACE("round " + std::to_string(round));
-        TempFolder dir;
-        fs::copy(master / "set", dir / "set");
-        const auto delay = std::chrono::microseconds(random() % static_cast<uint64_t>(joinTime.count() + 1));
-        {
-            ChildProcess join(kMender, {"-d", "-y", dir / "set/m.000", dir / "out"});
-            std::this_thread::sleep_for(delay);
-            join.Signal(SIGKILL);
-            join.Wait();
+    // A plain set; and one with recovery data whose piece 25 of 31 is damaged,
+    // so that the join leaves a hole and fills it at the end, where the later
+    // kills fall (a kill during the fill must leave the hole a hole).
+    struct Case {
+        bool recovery;
+        int rounds;
+        double from;  // the share of an undisturbed join before the earliest kill
+    } cases[] = {{false, 12, 0.0}, {true, 10, 0.5}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.recovery ? "with a hole to fill" : "plain");
+        TempFolder master;
+        std::string data = MakeSplitSet(master, "m.bin", 1'500'000, 50);
+        if (c.recovery) {
+            fs::remove_all(master / "set");
+            fs::create_directory(master / "set");
+            ASSERT_EQ(RunCli(kCarver, {"-y", "-r", "3", "-s", "50KB", master / "m.bin", master / "set"}).status, 0);
+            std::string piece = ReadBytes(master / "set/m.025");
+            piece[1000] ^= 1;
+            WriteBytes(master / "set/m.025", piece);
         }
-        RunAgainUntilDone(dir);
-        EXPECT_EQ(ReadBytes(dir / "out/m.bin"), data);
-        EXPECT_FALSE(fs::exists(dir / "set/m.000"));
+        // How long an undisturbed join takes, to spread the kills over it.
+        const auto started = std::chrono::steady_clock::now();
+        {
+            TempFolder dir;
+            fs::copy(master / "set", dir / "set");
+            const Outcome o = RunCli(kMender, {"-d", "-y", dir / "set/m.000", dir / "out"});
+            ASSERT_EQ(o.status, 0) << o.err;
+            EXPECT_EQ(ReadBytes(dir / "out/m.bin"), data);
+        }
+        const auto joinTime = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
+
+        std::mt19937 random(20261207);
+        for (int round = 0; round < c.rounds; ++round) {
+            SCOPED_TRACE("round " + std::to_string(round));
+            TempFolder dir;
+            fs::copy(master / "set", dir / "set");
+            const auto span = static_cast<uint64_t>(static_cast<double>(joinTime.count()) * (1 - c.from)) + 1;
+            const auto delay = std::chrono::microseconds(static_cast<uint64_t>(joinTime.count() * c.from) + random() % span);
+            {
+                ChildProcess join(kMender, {"-d", "-y", dir / "set/m.000", dir / "out"});
+                std::this_thread::sleep_for(delay);
+                join.Signal(SIGKILL);
+                join.Wait();
+            }
+            RunAgainUntilDone(dir);
+            EXPECT_EQ(ReadBytes(dir / "out/m.bin"), data);
+            EXPECT_TRUE(NamesIn(dir / "set").empty()) << "the set and its recovery files went with the join";
+        }
     }
 }
 
