@@ -36,6 +36,7 @@
 #include "SizeTable.h"
 #include "TwoPanelStatusBar.h"
 #include "WindowReset.h"
+#include "WindowRunEndNotice.h"
 #include "modCarver.h"
 
 namespace {
@@ -73,6 +74,10 @@ bool IsWindowSwitch(const QEvent* event)
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
+// The desktop notification after a long split, named like the menu entry.
+constexpr RunEndTexts kRunEndTexts{"Carver", "io.github.carvermender.Carver", N_("「{1}」の分割が完了しました"),
+                                   N_("「{1}」の分割がキャンセルされました"), N_("「{1}」の分割に失敗しました")};
+
 // The window's texts are Japanese; these faces hold every character they use.
 QFont WindowFont(int pixelSize)
 {
@@ -93,6 +98,7 @@ frmCarver::frmCarver(const CarverServices& services, QWidget* parent) : QWidget(
     shell_ = services.shell != nullptr ? services.shell : &SystemShell();
     fileDialog_ = services.fileDialog != nullptr ? services.fileDialog : ownFileDialog_.get();
     folderBrowser_ = services.folderBrowser != nullptr ? services.folderBrowser : ownFolderBrowser_.get();
+    runEndNotice_ = WindowRunEndNotice(*this, *ui_, services.notifier, services.clock, kRunEndTexts);
 
     setObjectName(QStringLiteral("frmCarver"));
     setWindowTitle(QStringLiteral("Carver"));
@@ -337,7 +343,13 @@ void frmCarver::SetPieceRange(const std::string& text)
 
 ProgressBox& frmCarver::StatusBox() { return *picStatus; }
 
-void frmCarver::SetStatusText(const std::string& text) { sbrStatus->SetPanelText(2, text); }
+void frmCarver::SetStatusText(const std::string& text)
+{
+    sbrStatus->SetPanelText(2, text);
+    if (!text.empty()) runEndNotice_->Copying();
+}
+
+void frmCarver::SplitStopped(int64_t, int64_t, const std::string&) { runEndNotice_->Stopped(); }
 
 bool frmCarver::SetDateChecked() { return chkSetDate->isChecked(); }
 
@@ -462,8 +474,11 @@ void frmCarver::cmdOk_Click()
     cmdOk->setEnabled(false);
     cmdCancel->setText(TrQ(kCancelCaption));
 
-    // Completed, declined, cancelled or failed: the engine has told the user.
-    modCarver::SplitFile(*this, *ui_, file, WithBackslash(folder), splitSize);
+    // Completed, declined, cancelled or failed: the engine has told the user,
+    // and the desktop too when the user was away from a long run.
+    runEndNotice_->Started(FileNameOf(file));
+    modCarver::SplitFile(*this, *runEndNotice_, file, WithBackslash(folder), splitSize);
+    runEndNotice_->Finished();
 
     isSplitting_ = false;
     cmdOk->setEnabled(true);

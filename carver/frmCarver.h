@@ -13,6 +13,7 @@
 
 #include "CarverForm.h"
 #include "HeldEscape.h"
+#include "RunEndNotice.h"
 #include "SplitterWindow.h"
 #include "TextFit.h"
 
@@ -31,12 +32,15 @@ class TwoPanelStatusBar;
 class UiServices;
 
 // The services the window works with; a null member means the real one
-// (Qt message boxes, the desktop's file manager, the Qt file and folder dialogs).
+// (Qt message boxes, the desktop's file manager, the Qt file and folder
+// dialogs, its notification service, the system's steady clock).
 struct CarverServices {
     UiServices* ui = nullptr;
     Shell* shell = nullptr;
     FileDialog* fileDialog = nullptr;
     FolderBrowser* folderBrowser = nullptr;
+    DesktopNotifier* notifier = nullptr;
+    RunEndNotice::Clock clock;
 };
 
 class frmCarver : public QWidget, public SplitterWindow, public modCarver::CarverForm {
@@ -58,6 +62,7 @@ public:
     bool BatchMakeChecked() override;
     bool ManifestWanted() override { return true; }  // the window always checks its sets
     std::string ToFolderText() override;
+    void SplitStopped(int64_t written, int64_t count, const std::string& folder) override;
 
     // What ResetWindow and the piece preview work on.
     std::string FileBoxText() const override;
@@ -124,6 +129,7 @@ private:
 
     std::unique_ptr<TextFit> textFit_;
     std::unique_ptr<UiServices> ownUi_;
+    std::unique_ptr<RunEndNotice> runEndNotice_;
     std::unique_ptr<FileDialog> ownFileDialog_;
     std::unique_ptr<FolderBrowser> ownFolderBrowser_;
     UiServices* ui_ = nullptr;

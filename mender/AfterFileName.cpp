@@ -8,23 +8,25 @@
 namespace modMender {
 
 // Shows the name the join will write, found as the join finds it.
-void LoadAfterFileName(JoinerWindow& window)
+std::string RebuiltFileNameOf(const std::string& path)
 {
-    const std::string path = TrimSpaces(window.KetugoFileNameText());
-    if (path.empty()) return;
     // The first piece of a numbered set without a join-info file (archive
     // volumes x.7z.001, split -d's big.000): the rebuilt file is its name
     // without the number.
-    if (const auto set = NumberedSetOf(path)) {
-        window.SetAfterFileNameText(set->names.sourceName);
-        return;
-    }
+    if (const auto set = NumberedSetOf(path)) return set->names.sourceName;
     // A piece of a set with its join-info file beside it leads to that file.
     // A file that cannot be read, has no line 2 or a line 2 the join refuses
-    // shows no name rather than the name of a file chosen before.
+    // gives no name.
     JoinInfo info;
     const bool named = ReadJoinInfo(JoinInfoFileFor(path), info) && IsPlainFileName(info.sourceName);
-    window.SetAfterFileNameText(named ? info.sourceName : std::string());
+    return named ? info.sourceName : std::string();
+}
+
+void LoadAfterFileName(JoinerWindow& window)
+{
+    const std::string path = TrimSpaces(window.KetugoFileNameText());
+    // No name rather than the name of a file chosen before.
+    if (!path.empty()) window.SetAfterFileNameText(RebuiltFileNameOf(path));
 }
 
 }  // namespace modMender

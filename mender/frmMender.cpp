@@ -30,6 +30,7 @@
 #include "Shell.h"
 #include "JoinRecovery.h"
 #include "TwoPanelStatusBar.h"
+#include "WindowRunEndNotice.h"
 #include "modMender.h"
 
 namespace {
@@ -64,6 +65,10 @@ QFont WindowFont(const QFont& base)
 
 }  // namespace
 
+// The desktop notification after a long join, named like the menu entry.
+constexpr RunEndTexts kRunEndTexts{"Mender", "io.github.carvermender.Mender", N_("「{1}」の連結が完了しました"),
+                                   N_("「{1}」の連結がキャンセルされました"), N_("「{1}」の連結に失敗しました")};
+
 struct frmMender::OwnServices {
     explicit OwnServices(QWidget* owner)
         : ui(QStringLiteral("Mender"), owner), fileDialog(owner), folderBrowser(owner) {}
@@ -79,6 +84,7 @@ frmMender::frmMender(const Services& services, QWidget* parent)
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       services_(services), own_(std::make_unique<OwnServices>(this))
 {
+    runEndNotice_ = WindowRunEndNotice(*this, Ui(), services.notifier, services.clock, kRunEndTexts);
     setObjectName(QStringLiteral("frmMender"));
     setWindowTitle(QStringLiteral("Mender"));
     setWindowIcon(MenderIcon());
@@ -222,7 +228,12 @@ void frmMender::cmdOk_Click()
 
     rebuilt_.clear();
     sbrStatus->setToolTip({});
-    modMender::JoinFiles(*this, Ui(), joinInfoPath, WithBackslash(destination), TheDrives());
+    // The desktop is told how a long join ended when the user was away,
+    // naming the file the join rebuilds (or else the file chosen).
+    const std::string rebuilt = modMender::RebuiltFileNameOf(joinInfoPath);
+    runEndNotice_->Started(rebuilt.empty() ? FileNameOf(joinInfoPath) : rebuilt);
+    modMender::JoinFiles(*this, *runEndNotice_, joinInfoPath, WithBackslash(destination), TheDrives());
+    runEndNotice_->Finished();
     if (rebuilt_.size() > 1) SetStatusText(TrFormat(modMender::kPiecesRebuilt, {std::to_string(rebuilt_.size())}));
     else if (!rebuilt_.empty()) SetStatusText(TrFormat(modMender::kPieceRebuilt, {rebuilt_.front()}));
 
@@ -345,7 +356,13 @@ void frmMender::closeEvent(QCloseEvent* event)
 
 ProgressBox& frmMender::StatusBox() { return *picStatus; }
 
-void frmMender::SetStatusText(const std::string& text) { sbrStatus->SetPanelText(2, text); }
+void frmMender::SetStatusText(const std::string& text)
+{
+    sbrStatus->SetPanelText(2, text);
+    if (!text.empty()) runEndNotice_->Copying();
+}
+
+void frmMender::JoinStopped(int32_t, int32_t, const std::string&) { runEndNotice_->Stopped(); }
 
 void frmMender::PieceRebuilt(const std::string& name)
 {

@@ -11,6 +11,7 @@
 
 #include "HeldEscape.h"
 #include "JoinerWindow.h"
+#include "RunEndNotice.h"
 #include "TextFit.h"
 
 class Drives;
@@ -31,13 +32,16 @@ class frmMender : public QWidget, public JoinerWindow {
 public:
     // What the window reaches outside itself. A member left empty is the real
     // one: Qt message boxes titled Mender, the desktop's file manager, the Qt
-    // file dialog and folder browser over this window, the system's drives.
+    // file dialog and folder browser over this window, the system's drives,
+    // the desktop's notification service, the system's steady clock.
     struct Services {
         UiServices* ui = nullptr;
         Shell* shell = nullptr;
         FileDialog* fileDialog = nullptr;
         FolderBrowser* folderBrowser = nullptr;
         Drives* drives = nullptr;
+        DesktopNotifier* notifier = nullptr;
+        RunEndNotice::Clock clock;
     };
 
     explicit frmMender(QWidget* parent = nullptr);
@@ -57,6 +61,7 @@ public:
     // the join is over the panel names it or counts them, and its tooltip
     // keeps one line per piece.
     void PieceRebuilt(const std::string& name) override;
+    void JoinStopped(int32_t joined, int32_t count, const std::string& rebuiltPath) override;
 
 public slots:
     void Form_Load();
@@ -92,6 +97,7 @@ private:
     struct OwnServices;
     std::unique_ptr<OwnServices> own_;
     std::unique_ptr<TextFit> textFit_;
+    std::unique_ptr<RunEndNotice> runEndNotice_;
 
     std::array<QLabel*, 3> Label3{};
     QLineEdit* txtKetugoFileName = nullptr;

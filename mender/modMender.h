@@ -33,4 +33,8 @@ std::string FolderOf(const std::string& path);
 // piece "NAME.001" it shows NAME, the file such a numbered set rebuilds.
 void LoadAfterFileName(JoinerWindow& window);
 
+// The name of the file the join of this join-info file (or first piece)
+// writes, found as the join finds it; empty when it names none.
+std::string RebuiltFileNameOf(const std::string& path);
+
 }  // namespace modMender

@@ -42,7 +42,7 @@ int main(int argc, char** argv)
         return 64;
     }
     AnsweringUi ui;
-    frmCarver window(CarverServices{&ui, nullptr, nullptr, nullptr});
+    frmCarver window(CarverServices{&ui, nullptr, nullptr, nullptr, nullptr, {}});
     window.show();
     QApplication::processEvents();
     window.txtCarverFileName->setText(QString::fromLocal8Bit(argv[1]));

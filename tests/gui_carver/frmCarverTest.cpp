@@ -19,6 +19,7 @@
 #include <optional>
 #include <unistd.h>
 
+#include "FakeDesktopNotifier.h"
 #include "FakePlatform.h"
 #include "FakeUiServices.h"
 #include "FileDialog.h"
@@ -82,6 +83,8 @@ struct Harness {
     ScriptedFileDialog dialog;
     ScriptedFolderBrowser browser;
     FakeDrives drives;
+    FakeDesktopNotifier notifier;
+    std::chrono::steady_clock::time_point now{};  // the window's clock
     std::unique_ptr<frmCarver> window;
     // Runs on every yield of the engine, after pending events have run.
     std::function<void()> duringSplit;
@@ -95,7 +98,8 @@ struct Harness {
             QApplication::processEvents();
             if (duringSplit) duringSplit();
         };
-        window = std::make_unique<frmCarver>(CarverServices{&ui, &shell, &dialog, &browser});
+        window = std::make_unique<frmCarver>(
+            CarverServices{&ui, &shell, &dialog, &browser, &notifier, [this] { return now; }});
         window->show();
         window->activateWindow();
         active = QTest::qWaitForWindowActive(window.get());
@@ -754,6 +758,62 @@ private slots:
         QVERIFY(w.cmdOk->isEnabled());
         QCOMPARE(w.cmdCancel->text(), QStringLiteral("閉じる(&C)"));
         QCOMPARE(h.shell.opened, std::vector<std::string>{missing});
+    }
+
+    void longRunEndingAwayFromTheWindowIsNotified_data()
+    {
+        QTest::addColumn<QString>("end");
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<bool>("away");
+        QTest::addColumn<QString>("notified");
+        QTest::newRow("completed") << "completed" << 11 << true << "「movie.avi」の分割が完了しました";
+        QTest::newRow("cancelled") << "cancelled" << 11 << true << "「movie.avi」の分割がキャンセルされました";
+        QTest::newRow("failed") << "failed" << 11 << true << "「movie.avi」の分割に失敗しました";
+        QTest::newRow("10 s") << "completed" << 10 << true << "";
+        QTest::newRow("failed in 10 s") << "failed" << 10 << true << "";
+        QTest::newRow("at the window") << "completed" << 60 << false << "";
+        QTest::newRow("cancelled at the window") << "cancelled" << 60 << false << "";
+    }
+
+    void longRunEndingAwayFromTheWindowIsNotified()
+    {
+        QFETCH(QString, end);
+        QFETCH(int, seconds);
+        QFETCH(bool, away);
+        QFETCH(QString, notified);
+        Harness h;
+        QVERIFY(h.active);
+        frmCarver& w = h.w();
+        TempFolder source, target;
+        WriteBytes(source / "movie.avi", PatternBytes(3'000'000, 3));
+        w.txtCarverFileName->setText(Q(source / "movie.avi"));
+        w.txtToFolder->setText(Q(target.Path()));
+        QWidget other;  // the window the user went on to
+        bool once = false;
+        h.duringSplit = [&] {
+            // Once the copy runs, after the confirmation was answered.
+            if (once || h.StatusText().empty()) return;
+            once = true;
+            h.now += std::chrono::seconds(seconds);
+            if (away) {
+                other.show();
+                other.activateWindow();
+                QVERIFY(QTest::qWaitForWindowActive(&other));
+            }
+            if (end == "cancelled") w.close();
+            if (end == "failed") std::filesystem::resize_file(source / "movie.avi", 0);  // cut short
+        };
+        Click(w.cmdOk);
+
+        QCOMPARE(h.notifier.shown.size(), size_t{notified.isEmpty() ? 0u : 1u});
+        if (!notified.isEmpty()) {
+            QCOMPARE(h.notifier.shown[0].summary, std::string("Carver"));
+            QCOMPARE(Q(h.notifier.shown[0].body), notified);
+            QCOMPARE(h.notifier.shown[0].iconName, std::string("io.github.carvermender.Carver"));
+        }
+        // Nothing more in the window: the confirmation, and for a failure its message.
+        QCOMPARE(h.ui.questions.size(), size_t{end == "failed" ? 2u : 1u});
+        QVERIFY(w.isVisible());
     }
 
     void browsedFileComputesTheRangeTypedOneDoesNot()

@@ -7,11 +7,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <optional>
 
 #include "CommandLine.h"
+#include "FakeDesktopNotifier.h"
 #include "FakePlatform.h"
 #include "HeldEscape.h"
 #include "FakeDialogs.h"
@@ -70,7 +72,9 @@ struct Harness {
     FakeFileDialog files;
     FakeFolderBrowser folders;
     FakeDrives drives;
-    frmMender window{frmMender::Services{&ui, &shell, &files, &folders, &drives}};
+    FakeDesktopNotifier notifier;
+    std::chrono::steady_clock::time_point now{};  // the window's clock
+    frmMender window{frmMender::Services{&ui, &shell, &files, &folders, &drives, &notifier, [this] { return now; }}};
 
     Harness()
     {
@@ -217,6 +221,52 @@ private slots:
         QTest::qWait(static_cast<int>(HeldEscape::kRepeatDelay.count()) + 100);
         QTest::keyClick(h.Box("txtFromFolder"), Qt::Key_Escape);
         QVERIFY(!h.window.isVisible());
+    }
+
+    // A join that took longer than 10 seconds and ended while another window
+    // was active is told by the desktop, once; nothing changes in the window.
+    void longJoin_endingAwayFromTheWindow_isNotified()
+    {
+        struct Row {
+            std::string end;
+            int seconds;
+            bool away;
+            std::string notified;  // nothing: no notification
+        };
+        for (const Row& row : {Row{"completed", 11, true, "「movie.avi」の連結が完了しました"},
+                               Row{"cancelled", 11, true, "「movie.avi」の連結がキャンセルされました"},
+                               Row{"failed", 11, true, "「movie.avi」の連結に失敗しました"},
+                               Row{"completed", 10, true, ""}, Row{"cancelled", 10, true, ""},
+                               Row{"completed", 60, false, ""}, Row{"failed", 60, false, ""}}) {
+            Harness h;
+            const SplitSetOnDisk set = WriteSplitSet(h.temp.Path(), "movie.avi", 200000, 100000);
+            h.Type("txtKetugoFileName", set.joinInfoPath);
+            h.Type("txtFromFolder", h.temp / "out");
+            QWidget other;  // the window the user went on to
+            h.AtYield(3, [&] {
+                h.now += std::chrono::seconds(row.seconds);
+                if (row.away) {
+                    other.show();
+                    other.activateWindow();
+                    QVERIFY(QTest::qWaitForWindowActive(&other));
+                }
+                if (row.end == "cancelled") h.window.close();
+                if (row.end == "failed") {  // the next piece is no file any more
+                    std::filesystem::remove(set.files[1]);
+                    std::filesystem::create_directory(set.files[1]);
+                }
+            });
+            h.ClickOk();
+            const std::string what = row.end + " after " + std::to_string(row.seconds) + " s";
+            QVERIFY2(h.notifier.shown.size() == (row.notified.empty() ? 0u : 1u), what.c_str());
+            if (!row.notified.empty()) {
+                QCOMPARE(h.notifier.shown[0].summary, std::string("Mender"));
+                QCOMPARE(QString::fromStdString(h.notifier.shown[0].body), QString::fromStdString(row.notified));
+                QCOMPARE(h.notifier.shown[0].iconName, std::string("io.github.carvermender.Mender"));
+            }
+            QCOMPARE(h.ui.questions.size(), size_t{row.end == "failed" ? 2u : 1u});
+            QVERIFY(h.window.isVisible());
+        }
     }
 
     // However a run ends, also at a message box that leaves the window
