@@ -41,11 +41,11 @@ std::vector<std::string> ExistingRecoveryFiles(const SplitSetNames& names)
     return found;
 }
 
-IoStatus WriteRecoveryData(const SplitSetNames& names, int64_t pieceCount, uint32_t slices,
-                           const std::function<bool(double)>& progress)
+IoStatus PieceInputs(const SplitSetNames& names, int64_t pieceCount, std::vector<par2::InputFile>& inputs,
+                     uint64_t& sliceSize)
 {
-    std::vector<par2::InputFile> inputs;
-    uint64_t sliceSize = 4;
+    inputs.clear();
+    sliceSize = 4;
     for (int32_t k = 1; k <= pieceCount; ++k) {
         const std::string path = names.PiecePath(k);
         const int64_t length = FileLength(path);
@@ -53,20 +53,41 @@ IoStatus WriteRecoveryData(const SplitSetNames& names, int64_t pieceCount, uint3
         inputs.push_back({names.PieceFileName(k), {path, 0, static_cast<uint64_t>(length)}});
         sliceSize = std::max<uint64_t>(sliceSize, (static_cast<uint64_t>(length) + 3) / 4 * 4);
     }
-    // Hashing is one read of the pieces, the volumes another: a share each.
-    auto share = [&](double from) {
-        return [&progress, from](uint64_t done, uint64_t total) {
-            return !progress || progress(from + 0.5 * static_cast<double>(done) / static_cast<double>(std::max<uint64_t>(total, 1)));
-        };
-    };
-    par2::RecoveryDescription description;
-    if (IoStatus s = par2::DescribeInputs(inputs, sliceSize, description, 2, share(0)); !s) return s;
+    return IoStatus::Success();
+}
+
+IoStatus WriteDescribedRecoveryData(const SplitSetNames& names, const par2::RecoveryDescription& description,
+                                    uint32_t slices, const std::function<bool(double)>& progress)
+{
     const std::vector<par2::Volume> volumes = par2::ExponentialVolumes(slices);
     std::vector<std::string> paths;
     for (const std::string& name : par2::VolumeFileNames(names.baseName, volumes)) paths.push_back(names.folder + name);
-    if (IoStatus s = par2::WriteVolumes(description, volumes, paths, {}, share(0.5)); !s) return s;
+    const par2::CombineProgress told = [&progress](uint64_t done, uint64_t total) {
+        return !progress || progress(static_cast<double>(done) / static_cast<double>(std::max<uint64_t>(total, 1)));
+    };
+    if (IoStatus s = par2::WriteVolumes(description, volumes, paths, {}, told); !s) return s;
     // The index last: a run stopped before leaves no index that promises volumes.
     return par2::WriteIndexFile(description, names.folder + par2::IndexFileName(names.baseName));
+}
+
+IoStatus WriteRecoveryData(const SplitSetNames& names, int64_t pieceCount, uint32_t slices,
+                           const std::function<bool(double)>& progress)
+{
+    std::vector<par2::InputFile> inputs;
+    uint64_t sliceSize = 0;
+    if (IoStatus s = PieceInputs(names, pieceCount, inputs, sliceSize); !s) return s;
+    // Hashing is one read of the pieces, the volumes another: a share each.
+    auto half = [&progress](double from) {
+        return [&progress, from](double share) { return !progress || progress(from + 0.5 * share); };
+    };
+    par2::RecoveryDescription description;
+    const std::function<bool(double)> first = half(0);
+    if (IoStatus s = par2::DescribeInputs(inputs, sliceSize, description, 2, [&first](uint64_t done, uint64_t total) {
+            return first(static_cast<double>(done) / static_cast<double>(std::max<uint64_t>(total, 1)));
+        });
+        !s)
+        return s;
+    return WriteDescribedRecoveryData(names, description, slices, half(0.5));
 }
 
 }  // namespace modCarver

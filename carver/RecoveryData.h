@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Files.h"
+#include "RecoveryWriter.h"
 #include "SplitSet.h"
 
 namespace modCarver {
@@ -36,5 +37,12 @@ std::vector<std::string> ExistingRecoveryFiles(const SplitSetNames& names);
 // (0 to 1); false from it cancels (a failure with an empty description).
 IoStatus WriteRecoveryData(const SplitSetNames& names, int64_t pieceCount, uint32_t slices,
                            const std::function<bool(double)>& progress);
+// The same once the pieces are described: the volumes, then the index.
+IoStatus WriteDescribedRecoveryData(const SplitSetNames& names, const par2::RecoveryDescription& description,
+                                    uint32_t slices, const std::function<bool(double)>& progress);
+// The pieces 1..pieceCount as the recovery set's input files (one slice each:
+// sliceSize is the largest, rounded up to 4 bytes).
+IoStatus PieceInputs(const SplitSetNames& names, int64_t pieceCount, std::vector<par2::InputFile>& inputs,
+                     uint64_t& sliceSize);
 
 }  // namespace modCarver

@@ -192,7 +192,8 @@ bool SplitRun::Run()
     if (counts_.pieceCount > 0) {
         if (IoStatus s = CheckBeforeWriting(); !s) return Failed(s);
     }
-    if (makeManifest_) hasher_ = MakeCopyHasher(kBlockSize, false);
+    if (makeManifest_)
+        hasher_ = MakeCopyHasher(kBlockSize, false, recovery_ && !removable_ ? recovery_->Observer() : PieceBytesObserver());
 
     for (int64_t k = 1; k <= counts_.fullPieces; ++k) {
         if (Ending end = FullPiece(k)) return *end;
@@ -505,14 +506,19 @@ Ending SplitRun::EndOfDisk(int64_t k)
 // On a removable drive disk 1 leaves before the last piece is written, yet
 // every disk's index describes every piece: the source is read for their
 // hashes once the pieces' sizes are known, before the first one is written.
+// On a fixed drive the copy's hashing threads take the pieces' hashes instead.
 Ending SplitRun::DescribeForDisks()
 {
-    if (!removable_ || !recovery_) return kGoOn;
+    if (!recovery_) return kGoOn;
     std::vector<int64_t> sizes;
     int64_t before = 0;
     for (int64_t k = 1; k <= counts_.pieceCount; ++k) {
         sizes.push_back(k < counts_.pieceCount ? plan_->PieceBytes(k) : counts_.sourceLength - before);
         before += sizes.back();
+    }
+    if (!removable_) {
+        if (hasher_) recovery_->ExpectPieces(sizes);
+        return kGoOn;
     }
     IoStatus s = recovery_->DescribePieces(names_, sizes);
     if (s) return kGoOn;

@@ -16,6 +16,13 @@ namespace {
 
 constexpr const char* kMakingRecoveryData = N_("修復用ﾃﾞｰﾀ {1}%");
 
+// One slice per piece: the largest piece, in whole 4-byte words.
+uint64_t SliceSizeFor(const std::vector<int64_t>& pieceBytes)
+{
+    const int64_t largest = pieceBytes.empty() ? 0 : *std::max_element(pieceBytes.begin(), pieceBytes.end());
+    return std::max<uint64_t>(4, (static_cast<uint64_t>(largest) + 3) / 4 * 4);
+}
+
 int64_t WholeBlocks(uint64_t bytes)
 {
     return static_cast<int64_t>((bytes + kBlockSize - 1) / kBlockSize * kBlockSize);
@@ -49,15 +56,14 @@ SplitRecovery::Outcome SplitRecovery::Ended(IoStatus status, IoStatus& failure)
 IoStatus SplitRecovery::DescribePieces(const SplitSetNames& names, const std::vector<int64_t>& pieceBytes)
 {
     std::vector<par2::InputFile> inputs;
-    uint64_t offset = 0, sliceSize = 4;
+    uint64_t offset = 0;
     for (size_t i = 0; i < pieceBytes.size(); ++i) {
         const auto length = static_cast<uint64_t>(pieceBytes[i]);
         inputs.push_back({names.PieceFileName(static_cast<int32_t>(i + 1)), {source_, offset, length}});
         offset += length;
-        sliceSize = std::max(sliceSize, (length + 3) / 4 * 4);
     }
     window_.StatusBox().Show();
-    return par2::DescribeInputs(inputs, sliceSize, description_, 2, [this](uint64_t done, uint64_t total) {
+    return par2::DescribeInputs(inputs, SliceSizeFor(pieceBytes), description_, 2, [this](uint64_t done, uint64_t total) {
         return Progress(static_cast<double>(done) / static_cast<double>(std::max<uint64_t>(total, 1)));
     });
 }
@@ -70,12 +76,31 @@ IoStatus SplitRecovery::WriteIndex(const SplitSetNames& names)
     return s;
 }
 
+PieceBytesObserver SplitRecovery::Observer()
+{
+    return [this](uint64_t piece, std::span<const char> bytes, bool ends) {
+        if (streamed_) streamed_->Feed(piece, bytes.data(), bytes.size(), ends);
+    };
+}
+
+void SplitRecovery::ExpectPieces(const std::vector<int64_t>& pieceBytes)
+{
+    streamed_.emplace(pieceBytes.size(), SliceSizeFor(pieceBytes));
+}
+
 SplitRecovery::Outcome SplitRecovery::WriteBesidePieces(const SplitSetNames& names, int64_t pieceCount,
                                                         IoStatus& failure)
 {
     window_.StatusBox().Show();
-    return Ended(WriteRecoveryData(names, pieceCount, slices_, [this](double share) { return Progress(share); }),
-                 failure);
+    const auto progress = [this](double share) { return Progress(share); };
+    std::vector<par2::InputFile> inputs;
+    uint64_t sliceSize = 0;
+    // Pieces of other sizes than planned (a source that changed) are read again.
+    if (!streamed_ || !PieceInputs(names, pieceCount, inputs, sliceSize) || sliceSize != streamed_->SliceSize())
+        return Ended(WriteRecoveryData(names, pieceCount, slices_, progress), failure);
+    IoStatus s = streamed_->Describe(inputs, description_);
+    if (s) s = WriteDescribedRecoveryData(names, description_, slices_, progress);
+    return Ended(std::move(s), failure);
 }
 
 // A disk that takes volumes and had no piece: recovery files of the name that

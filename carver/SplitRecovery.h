@@ -6,9 +6,11 @@
 // disk that gets a piece gets the index too, and after the last piece come
 // the volumes, one recovery slice each, disk after disk.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "CopyHasher.h"
 #include "DiskFolder.h"
 #include "RecoveryWriter.h"
 #include "SplitSet.h"
@@ -32,6 +34,11 @@ public:
     // sizes in order) for their hashes. A failure with an empty description:
     // cancelled.
     IoStatus DescribePieces(const SplitSetNames& names, const std::vector<int64_t>& pieceBytes);
+    // Fixed, with a copy that hashes its pieces: the pieces' hashes are taken
+    // from the copy through Observer once their sizes are known here, so
+    // that they need not be read again before the volumes.
+    PieceBytesObserver Observer();
+    void ExpectPieces(const std::vector<int64_t>& pieceBytes);
     // Removable: the index on the disk of `names`.
     IoStatus WriteIndex(const SplitSetNames& names);
 
@@ -54,6 +61,7 @@ private:
     const std::string source_;
     const uint32_t slices_;
     par2::RecoveryDescription description_;
+    std::optional<par2::StreamedDescriptions> streamed_;
 };
 
 }  // namespace modCarver

@@ -12,7 +12,10 @@ namespace {
 
 class InlineCopyHasher : public CopyHasher {
 public:
-    InlineCopyHasher(size_t largestBlock, bool whole) : buffer_(largestBlock), wantWhole_(whole) {}
+    InlineCopyHasher(size_t largestBlock, bool whole, PieceBytesObserver observer)
+        : buffer_(largestBlock), wantWhole_(whole), observer_(std::move(observer))
+    {
+    }
 
     std::span<char> NextBlock(size_t size) override
     {
@@ -23,9 +26,12 @@ public:
     {
         piece_.Update(block_);
         if (wantWhole_) whole_.Update(block_);
+        if (observer_) observer_(pieceNumber_, block_, false);
     }
     void EndPiece() override
     {
+        if (observer_) observer_(pieceNumber_, {}, true);
+        ++pieceNumber_;
         Sha256Digest digest;
         if (IoStatus s = piece_.Finish(digest); !s && status_) status_ = s;
         digests_.push_back(digest);
@@ -46,6 +52,8 @@ public:
 private:
     std::vector<char> buffer_;
     const bool wantWhole_;
+    const PieceBytesObserver observer_;
+    uint64_t pieceNumber_ = 0;
     std::span<char> block_;
     Sha256 piece_, whole_;
     std::vector<Sha256Digest> digests_;
@@ -58,7 +66,8 @@ private:
 // is done with it.
 class ThreadedCopyHasher : public CopyHasher {
 public:
-    ThreadedCopyHasher(size_t largestBlock, bool whole) : chunkSize_(std::max(kChunkSize, largestBlock)), wantWhole_(whole)
+    ThreadedCopyHasher(size_t largestBlock, bool whole, PieceBytesObserver observer)
+        : chunkSize_(std::max(kChunkSize, largestBlock)), wantWhole_(whole), observer_(std::move(observer))
     {
         for (Chunk& c : chunks_) c.data = std::make_unique_for_overwrite<char[]>(chunkSize_);
         try {
@@ -167,6 +176,7 @@ private:
             const bool pieces = wantWhole_ ? index == 0 : c.piece % 2 == static_cast<uint64_t>(index);
             const std::span<const char> bytes(c.data.get(), c.used);
             if (pieces) pieceHash.Update(bytes);
+            if (pieces && observer_) observer_(c.piece, bytes, c.endsPiece);
             if (whole) wholeHash.Update(bytes);
             Sha256Digest digest;
             if (pieces && c.endsPiece) {
@@ -211,6 +221,7 @@ private:
 
     const size_t chunkSize_;
     const bool wantWhole_;
+    const PieceBytesObserver observer_;
     Chunk chunks_[kChunks];
     std::thread threads_[2];
 
@@ -234,16 +245,17 @@ private:
 
 }  // namespace
 
-std::unique_ptr<CopyHasher> MakeCopyHasher(size_t largestBlock, bool whole)
+std::unique_ptr<CopyHasher> MakeCopyHasher(size_t largestBlock, bool whole, PieceBytesObserver observer)
 {
     try {
-        return std::make_unique<ThreadedCopyHasher>(largestBlock, whole);
+        return std::make_unique<ThreadedCopyHasher>(largestBlock, whole, observer);
     } catch (const std::system_error&) {
-        return MakeInlineCopyHasher(largestBlock, whole);  // no thread to be had: the copy hashes as it goes
+        // No thread to be had: the copy hashes as it goes.
+        return MakeInlineCopyHasher(largestBlock, whole, std::move(observer));
     }
 }
 
-std::unique_ptr<CopyHasher> MakeInlineCopyHasher(size_t largestBlock, bool whole)
+std::unique_ptr<CopyHasher> MakeInlineCopyHasher(size_t largestBlock, bool whole, PieceBytesObserver observer)
 {
-    return std::make_unique<InlineCopyHasher>(largestBlock, whole);
+    return std::make_unique<InlineCopyHasher>(largestBlock, whole, std::move(observer));
 }

@@ -3,6 +3,8 @@
 // piece it belongs to and, when asked for, the hash of everything copied, in
 // one pass over the bytes. The copy reads each block straight into the place NextBlock gives.
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
@@ -26,12 +28,17 @@ public:
     virtual IoStatus WholeDigest(Sha256Digest& digest) = 0;
 };
 
+// Shown every piece's bytes beside its hash, in order, on the thread that
+// hashes the piece (one piece at a time on each thread); `ends` with the
+// piece's last bytes (or with none). Pieces are numbered from 0.
+using PieceBytesObserver = std::function<void(uint64_t piece, std::span<const char> bytes, bool ends)>;
+
 // The hasher a copy uses: the blocks collected into larger chunks that two
 // other threads hash while the copy goes on, or the copying thread itself when
 // no thread can be started. With the whole hash one thread hashes the pieces
 // and the other the whole; without it the two take the pieces in turn (piece
 // k on one, piece k+1 on the other), so neither core waits for the other.
-std::unique_ptr<CopyHasher> MakeCopyHasher(size_t largestBlock, bool whole);
+std::unique_ptr<CopyHasher> MakeCopyHasher(size_t largestBlock, bool whole, PieceBytesObserver observer = {});
 
 // The hashes computed by the copying thread, block by block.
-std::unique_ptr<CopyHasher> MakeInlineCopyHasher(size_t largestBlock, bool whole);
+std::unique_ptr<CopyHasher> MakeInlineCopyHasher(size_t largestBlock, bool whole, PieceBytesObserver observer = {});

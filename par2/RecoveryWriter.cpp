@@ -17,11 +17,6 @@ namespace {
 
 constexpr const char* kCreator = "Carver " CARVER_VERSION;
 
-struct Described {
-    FileDescription file;
-    std::vector<SliceChecksum> slices;
-};
-
 IoStatus ReadExactly(int fd, uint64_t pos, char* out, size_t size, const std::string& path)
 {
     while (size > 0) {
@@ -131,6 +126,9 @@ IoStatus DescribeOne(const InputFile& in, uint64_t sliceSize, Described& out, st
     return IoStatus::Success();
 }
 
+IoStatus Assemble(const std::vector<InputFile>& inputs, uint64_t sliceSize, const std::vector<Described>& described,
+                  RecoveryDescription& out);
+
 }  // namespace
 
 IoStatus DescribeInputs(const std::vector<InputFile>& inputs, uint64_t sliceSize, RecoveryDescription& out,
@@ -163,7 +161,15 @@ IoStatus DescribeInputs(const std::vector<InputFile>& inputs, uint64_t sliceSize
     work(true);
     for (std::thread& h : helpers) h.join();
     if (!failure) return failure;
+    return Assemble(inputs, sliceSize, described, out);
+}
 
+namespace {
+
+// The description of inputs whose hashes are taken.
+IoStatus Assemble(const std::vector<InputFile>& inputs, uint64_t sliceSize, const std::vector<Described>& described,
+                  RecoveryDescription& out)
+{
     RecoveryDescription d;
     d.sliceSize = sliceSize;
     std::vector<Md5Digest> ids;
@@ -194,6 +200,62 @@ IoStatus DescribeInputs(const std::vector<InputFile>& inputs, uint64_t sliceSize
     d.criticalPackets += MakePacket(d.setId, PacketType::kCreator, CreatorBody(kCreator));
     out = std::move(d);
     return IoStatus::Success();
+}
+
+}  // namespace
+
+struct StreamedDescriptions::Open {
+    Md5 whole, first16k;
+    uint32_t crc = 0;
+    uint64_t length = 0;
+};
+
+StreamedDescriptions::StreamedDescriptions(size_t files, uint64_t sliceSize)
+    : sliceSize_(sliceSize), open_(files), described_(files), ended_(files, false)
+{
+}
+
+StreamedDescriptions::~StreamedDescriptions() = default;
+
+void StreamedDescriptions::Feed(size_t file, const void* data, size_t size, bool ends)
+{
+    if (file >= open_.size() || ended_[file]) return;
+    if (!open_[file]) open_[file] = std::make_unique<Open>();
+    Open& o = *open_[file];
+    if (o.length < kFirst16k) o.first16k.Update(data, static_cast<size_t>(std::min<uint64_t>(size, kFirst16k - o.length)));
+    o.whole.Update(data, size);
+    o.crc = Crc32Of(o.crc, data, size);
+    o.length += size;
+    if (!ends) return;
+    Described& x = described_[file];
+    // The slice is the file padded with zeros, as the recovery code sees it.
+    Md5 slice = o.whole;
+    const std::vector<char> zeros(static_cast<size_t>(sliceSize_ > o.length ? sliceSize_ - o.length : 0));
+    slice.Update(zeros.data(), zeros.size());
+    x.slices.push_back({slice.Finish(), Crc32Of(o.crc, zeros.data(), zeros.size())});
+    x.file.length = o.length;
+    x.file.hash = o.whole.Finish();
+    x.file.hash16k = o.first16k.Finish();
+    open_[file].reset();
+    ended_[file] = true;
+}
+
+IoStatus StreamedDescriptions::Describe(const std::vector<InputFile>& inputs, RecoveryDescription& out)
+{
+    if (inputs.size() != described_.size()) return IoStatus::FromErrno(EINVAL);
+    for (size_t i = 0; i < inputs.size(); ++i) {
+        Described& x = described_[i];
+        // A file that was not seen whole is described from itself.
+        if (!ended_[i] || x.file.length != inputs[i].bytes.length || x.file.length > sliceSize_) {
+            std::atomic<uint64_t> done{0};
+            x = {};
+            if (IoStatus st = DescribeOne(inputs[i], sliceSize_, x, done, [] { return true; }); !st) return st;
+            continue;
+        }
+        x.file.name = inputs[i].name;
+        x.file.fileId = FileIdOf(x.file.hash16k, x.file.length, x.file.name);
+    }
+    return Assemble(inputs, sliceSize_, described_, out);
 }
 
 IoStatus WriteIndexFile(const RecoveryDescription& d, const std::string& path)

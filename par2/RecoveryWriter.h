@@ -3,6 +3,7 @@
 // description (hashes of the files and of every slice), then the index file
 // and the recovery volumes, streamed within a fixed memory budget.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,33 @@ struct RecoveryDescription {
 // sliceSize: a multiple of 4; every file needs at most 32768 slices in all.
 IoStatus DescribeInputs(const std::vector<InputFile>& inputs, uint64_t sliceSize, RecoveryDescription& out,
                         unsigned threads = 2, const CombineProgress& progress = {});
+
+// The hashes of one input file and of its slices.
+struct Described {
+    FileDescription file;
+    std::vector<SliceChecksum> slices;
+};
+
+// The same hashes for input files of one slice each, taken as their bytes
+// pass by elsewhere (a copy that writes them), so that they need not be read
+// again: each file's bytes in order, on any thread, one thread per file at a
+// time. Describe is called once every file has been fed; a file that was not
+// fed whole is read for its hashes then.
+class StreamedDescriptions {
+public:
+    StreamedDescriptions(size_t files, uint64_t sliceSize);
+    ~StreamedDescriptions();
+    void Feed(size_t file, const void* data, size_t size, bool ends);
+    IoStatus Describe(const std::vector<InputFile>& inputs, RecoveryDescription& out);
+    uint64_t SliceSize() const { return sliceSize_; }
+
+private:
+    struct Open;
+    const uint64_t sliceSize_;
+    std::vector<std::unique_ptr<Open>> open_;  // the files being fed
+    std::vector<Described> described_;
+    std::vector<uint8_t> ended_;  // not vector<bool>: files end on different threads
+};
 
 // The index file: the critical packets alone. Created, or emptied when it exists.
 IoStatus WriteIndexFile(const RecoveryDescription& description, const std::string& path);

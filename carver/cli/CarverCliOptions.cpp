@@ -28,12 +28,15 @@ const CliHelp kCarverCliHelp = {
     N_("  -m, --set-date     書いたファイルに元のファイルの日時を付ける\n"),
     N_("      --no-checksum  分割ファイルの SHA-256 を書いた NAME.sha256\n"
        "                     (sha256sum -c で照合できる) を書かない\n"),
-    N_("  -r, --recovery=N   固定ドライブでは、分割ファイルの横に PAR2 の修復用\n"
-       "                     データも書く: NAME.par2 と、合わせて N 個の修復用\n"
-       "                     スライスを持つボリューム NAME.volA+B.par2 (N%:\n"
-       "                     分割数のその割合、切り上げ)。なくなったか壊れた\n"
-       "                     分割ファイルを N 個まで、mender-cli か par2 repair\n"
-       "                     で作り直せる\n"),
+    N_("  -r, --recovery=N   PAR2 の修復用データも書く: NAME.par2 と、合わせて N\n"
+       "                     個の修復用スライスを持つボリューム NAME.volA+B.par2\n"
+       "                     (N%: 分割数のその割合、切り上げ)。固定ドライブでは\n"
+       "                     分割ファイルの横に書く。リムーバブルドライブでは\n"
+       "                     NAME.par2 を分割ファイルのある各ディスクに書き、\n"
+       "                     ボリュームは 1 スライスずつ、最後の分割ファイルの\n"
+       "                     後にディスクを続けて書く。なくなったか壊れた分割\n"
+       "                     ファイルを N 個まで、mender-cli か par2 repair で\n"
+       "                     作り直せる\n"),
     N_("      --removable    FOLDER のドライブをリムーバブルとして扱う (ディスク\n"
        "                     1 枚ずつ)\n"),
     N_("      --fixed        FOLDER のドライブを固定ドライブとして扱う\n"),

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <map>
+#include <mutex>
 
 #include "CopyHasher.h"
 #include "TempFolder.h"
@@ -27,11 +29,14 @@ TEST(Sha256, KnownDigestsWhateverTheFeeding)
             EXPECT_EQ(HashOf(bytes, feed), hex) << bytes.size() << " bytes fed by " << feed;
 }
 
-using HasherMaker = std::unique_ptr<CopyHasher> (*)(size_t, bool);
+using HasherMaker = std::unique_ptr<CopyHasher> (*)(size_t, bool, PieceBytesObserver);
 
 class CopyHashing : public ::testing::TestWithParam<std::pair<const char*, HasherMaker>> {
 protected:
-    static std::unique_ptr<CopyHasher> Make(bool whole) { return GetParam().second(4096, whole); }
+    static std::unique_ptr<CopyHasher> Make(bool whole, PieceBytesObserver observer = {})
+    {
+        return GetParam().second(4096, whole, std::move(observer));
+    }
 };
 
 // Copies the next pieces of `bytes` (from `at` on) into the hasher in blocks
@@ -62,7 +67,15 @@ TEST_P(CopyHashing, EveryPieceAndTheWholeInOnePass)
 {
     const std::string bytes = PatternBytes(3'000'000, 11);
     for (const bool whole : {true, false}) {
-        auto hasher = Make(whole);
+        // Every piece's bytes are shown beside its hash, in order, and its end once.
+        std::mutex lock;
+        std::map<uint64_t, std::string> seen;
+        std::map<uint64_t, int> ends;
+        auto hasher = Make(whole, [&](uint64_t piece, std::span<const char> b, bool end) {
+            std::lock_guard hold(lock);
+            seen[piece].append(b.data(), b.size());
+            ends[piece] += end;
+        });
         size_t at = 0;
         // Pieces over several chunks, shorter than a block, empty, not whole
         // blocks, ending inside a block; taken disk by disk, so pieces hashed
@@ -78,6 +91,15 @@ TEST_P(CopyHashing, EveryPieceAndTheWholeInOnePass)
         } else {
             EXPECT_FALSE(hasher->WholeDigest(digest).ok());
         }
+        std::lock_guard hold(lock);
+        std::string all;
+        for (uint64_t piece = 0; piece < 9; ++piece) {
+            all += seen[piece];
+            EXPECT_EQ(ends[piece], 1) << piece;
+        }
+        EXPECT_EQ(ends.size(), 9u);
+        EXPECT_EQ(seen[4], bytes.substr(1'417'316 + 1'000'000, 7));
+        EXPECT_EQ(all, bytes.substr(0, at));
     }
 }
 

@@ -95,6 +95,24 @@ TEST(RecoveryWriter, Par2VerifiesAndRepairsWithOurFiles)
         ASSERT_TRUE(WriteIndexFile(d, dir / "x.par2"));
         ASSERT_TRUE(WriteVolumes(d, volumes, paths, {c.memory, 2}));
         EXPECT_EQ(std::filesystem::file_size(paths[0]), VolumeFileSize(d, volumes[0]));
+        EXPECT_EQ(IndexFileSizeFor(pieces.names), d.criticalPackets.size()) << "known before the pieces are read";
+        // The same description from the bytes as a copy passes them by, in odd
+        // chunks; piece 1 not seen whole, so it is read for its hashes.
+        StreamedDescriptions streamed(c.pieces, (c.length + 3) / 4 * 4);
+        for (size_t i = 0; i < c.pieces; ++i) {
+            const std::string& bytes = pieces.contents[i];
+            const size_t fed = i == 0 ? bytes.size() / 2 : bytes.size();
+            for (size_t at = 0; at < fed; at += 1000)
+                streamed.Feed(i, bytes.data() + at, std::min<size_t>(1000, fed - at), i > 0 && at + 1000 >= fed);
+        }
+        RecoveryDescription fromCopy;
+        ASSERT_TRUE(streamed.Describe(inputs, fromCopy));
+        EXPECT_EQ(fromCopy.criticalPackets, d.criticalPackets);
+        // A volume that cannot be written takes those written with it away.
+        std::filesystem::create_directory(dir / "blocked");
+        const std::vector<std::string> blocked = {dir / "y.vol0+1.par2", dir / "blocked"};
+        EXPECT_FALSE(WriteVolumes(d, SingleSliceVolumes(2), blocked));
+        EXPECT_FALSE(std::filesystem::exists(blocked[0]));
 
         const ToolResult verify = RunInFolder(dir.Path(), {"par2", "verify", "-q", "x.par2"});
         ASSERT_EQ(verify.status, 0) << verify.output;
