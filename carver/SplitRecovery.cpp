@@ -154,9 +154,10 @@ SplitRecovery::Outcome SplitRecovery::WriteVolumesOnDisks(int64_t lastPieceDisk,
             IoStatus s = par2::WriteVolumes(description_, these, paths, {}, [&](uint64_t done, uint64_t total) {
                 return Progress(before + share * static_cast<double>(done) / static_cast<double>(std::max<uint64_t>(total, 1)));
             });
-            for (const std::string& path : paths)
-                if (s) disk_.Written(path);
-            if (s && !pieceDisk) s = WriteIndex(names);
+            if (s) {
+                for (const std::string& path : paths) disk_.Written(path);
+                if (!pieceDisk) s = WriteIndex(names);
+            }
             if (s) s = disk_.Flush();
             if (!s) return Ended(std::move(s), failure);
             next += fit;
