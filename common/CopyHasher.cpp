@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <condition_variable>
+#include <deque>
 #include <map>
 #include <mutex>
 #include <system_error>
@@ -36,7 +37,7 @@ public:
         if (IoStatus s = piece_.Finish(digest); !s && status_) status_ = s;
         digests_.push_back(digest);
     }
-    IoStatus TakePieceDigests(std::vector<Sha256Digest>& digests) override
+    IoStatus TakePieceDigests(std::vector<Sha256Digest>& digests, bool) override
     {
         digests = std::move(digests_);
         digests_.clear();
@@ -61,9 +62,9 @@ private:
 };
 
 // A ring of chunks: the copying thread fills one chunk with blocks and hands
-// it over whole, so the hashing threads wait on each other once per chunk,
-// not once per block. A chunk is filled again only when every hashing thread
-// is done with it.
+// it over whole to the thread that hashes it, so a thread is woken once per
+// chunk of its own, not once per block. A chunk is filled again only when
+// every thread it went to is done with it.
 class ThreadedCopyHasher : public CopyHasher {
 public:
     ThreadedCopyHasher(size_t largestBlock, bool whole, PieceBytesObserver observer)
@@ -73,12 +74,12 @@ public:
         try {
             for (int i = 0; i < 2; ++i) threads_[i] = std::thread([this, i] { Work(i); });
         } catch (...) {
-            Abandon();  // the threads already started
+            Stop(true);  // the threads already started
             throw;
         }
     }
 
-    ~ThreadedCopyHasher() override { Abandon(); }
+    ~ThreadedCopyHasher() override { Stop(true); }
 
     std::span<char> NextBlock(size_t size) override
     {
@@ -97,10 +98,10 @@ public:
         ++piece_;
     }
 
-    IoStatus TakePieceDigests(std::vector<Sha256Digest>& digests) override
+    IoStatus TakePieceDigests(std::vector<Sha256Digest>& digests, bool wait) override
     {
         std::unique_lock lock(mutex_);
-        hashed_cv_.wait(lock, [this] { return SlowestDone() == handedOver_; });
+        if (wait) hashed_cv_.wait(lock, [this] { return unhashed_ == 0; });
         digests.clear();
         // The two threads finish their pieces in either order; they are
         // handed out in the order of the pieces.
@@ -113,7 +114,7 @@ public:
     {
         if (!wantWhole_) return IoStatus::FromErrno(EINVAL);
         if (ready_ && Current().used > 0) HandOver();
-        Stop();
+        Stop(false);
         digest = whole_;
         return status_;
     }
@@ -129,16 +130,17 @@ private:
         size_t used = 0;
         bool endsPiece = false;
         uint64_t piece = 0;  // a chunk holds bytes of one piece only
+        int hashers = 0;     // threads not done with it yet (under the mutex)
     };
 
-    // The chunk being filled, once every hashing thread is done with what it
-    // held the round before.
+    // The chunk being filled, once every thread it went to the round before
+    // is done with it.
     Chunk& Current()
     {
         Chunk& c = chunks_[filling_ % kChunks];
         if (!ready_) {
             std::unique_lock lock(mutex_);
-            hashed_cv_.wait(lock, [this] { return filling_ - SlowestDone() < kChunks; });
+            hashed_cv_.wait(lock, [&c] { return c.hashers == 0; });
             c.used = 0;
             c.endsPiece = false;
             c.piece = piece_;
@@ -147,46 +149,58 @@ private:
         return c;
     }
 
+    // With the whole hash, thread 1 hashes every chunk for it and thread 0 for
+    // the pieces; without it, piece k goes to thread k % 2.
     void HandOver()
     {
-        Current();
+        Chunk& c = Current();
+        const bool both = wantWhole_;
+        const int owner = static_cast<int>(c.piece % 2);
         {
             std::lock_guard lock(mutex_);
-            handedOver_ = ++filling_;
+            c.hashers = both ? 2 : 1;
+            unhashed_ += c.hashers;
+            for (int i = 0; i < 2; ++i)
+                if (both || i == owner) queues_[i].push_back(filling_ % kChunks);
+            ++filling_;
         }
         ready_ = false;
-        handed_cv_.notify_all();
+        for (int i = 0; i < 2; ++i)
+            if (both || i == owner) handed_cv_[i].notify_one();
     }
-
-    uint64_t SlowestDone() const { return std::min(done_[0], done_[1]); }
 
     void Work(int index)
     {
         const bool whole = wantWhole_ && index == 1;
         Sha256 pieceHash, wholeHash;
         IoStatus status = IoStatus::Success();
-        for (uint64_t next = 0;; ++next) {
+        for (;;) {
+            uint64_t slot = 0;
             {
                 std::unique_lock lock(mutex_);
-                handed_cv_.wait(lock, [&] { return handedOver_ > next || closing_ || abandoned_; });
-                if (abandoned_ || handedOver_ == next) break;
+                handed_cv_[index].wait(lock, [&] { return !queues_[index].empty() || closing_ || abandoned_; });
+                if (abandoned_ || queues_[index].empty()) break;
+                slot = queues_[index].front();
+                queues_[index].pop_front();
             }
-            const Chunk& c = chunks_[next % kChunks];
-            // Thread 0 takes every piece beside the whole, else the even pieces.
-            const bool pieces = wantWhole_ ? index == 0 : c.piece % 2 == static_cast<uint64_t>(index);
+            Chunk& c = chunks_[slot];
             const std::span<const char> bytes(c.data.get(), c.used);
-            if (pieces) pieceHash.Update(bytes);
-            if (pieces && observer_) observer_(c.piece, bytes, c.endsPiece);
-            if (whole) wholeHash.Update(bytes);
             Sha256Digest digest;
-            if (pieces && c.endsPiece) {
-                if (IoStatus s = pieceHash.Finish(digest); !s && status) status = s;
+            const bool ends = !whole && c.endsPiece;
+            if (whole) {
+                wholeHash.Update(bytes);
+            } else {
+                pieceHash.Update(bytes);
+                if (observer_) observer_(c.piece, bytes, c.endsPiece);
+                if (ends)
+                    if (IoStatus s = pieceHash.Finish(digest); !s && status) status = s;
             }
             {
                 std::lock_guard lock(mutex_);
-                if (pieces && c.endsPiece) digests_.emplace(c.piece, digest);
+                if (ends) digests_.emplace(c.piece, digest);
                 if (!status && status_) status_ = status;
-                done_[index] = next + 1;
+                --c.hashers;
+                --unhashed_;
             }
             hashed_cv_.notify_all();
         }
@@ -199,22 +213,16 @@ private:
         }
     }
 
-    void Abandon()
-    {
-        {
-            std::lock_guard lock(mutex_);
-            abandoned_ = true;
-        }
-        Stop();
-    }
-
-    void Stop()
+    // Hashes what was handed over and stops the threads; `abandon` stops
+    // them without hashing the rest.
+    void Stop(bool abandon)
     {
         {
             std::lock_guard lock(mutex_);
             closing_ = true;
+            abandoned_ = abandoned_ || abandon;
         }
-        handed_cv_.notify_all();
+        for (std::condition_variable& cv : handed_cv_) cv.notify_all();
         for (std::thread& t : threads_)
             if (t.joinable()) t.join();
     }
@@ -233,11 +241,11 @@ private:
     uint64_t taken_ = 0;  // digests handed out so far
 
     std::mutex mutex_;
-    std::condition_variable handed_cv_, hashed_cv_;
-    uint64_t handedOver_ = 0;  // chunks handed over so far
-    uint64_t done_[2] = {0, 0};  // chunks each hashing thread is done with
-    bool closing_ = false;       // hash what was handed over, then stop
-    bool abandoned_ = false;     // stop now
+    std::condition_variable handed_cv_[2], hashed_cv_;
+    std::deque<uint64_t> queues_[2];  // slots handed to each thread, in order
+    uint64_t unhashed_ = 0;           // hashings handed over and not done
+    bool closing_ = false;            // hash what was handed over, then stop
+    bool abandoned_ = false;          // stop now
     std::map<uint64_t, Sha256Digest> digests_;  // by piece number
     Sha256Digest whole_{};
     IoStatus status_ = IoStatus::Success();

@@ -21,8 +21,10 @@ public:
     virtual void BlockFilled() = 0;
     // The piece ends after the blocks given so far.
     virtual void EndPiece() = 0;
-    // Waits for the digests of the pieces ended since the last call, in order.
-    virtual IoStatus TakePieceDigests(std::vector<Sha256Digest>& digests) = 0;
+    // The digests of the pieces ended since the last call, in order: all of
+    // them (waiting for the hashing to catch up), or without `wait` those
+    // ready now, up to the first one that is not.
+    virtual IoStatus TakePieceDigests(std::vector<Sha256Digest>& digests, bool wait = true) = 0;
     // Waits for the digest of every block given; nothing can be added after it.
     // Only a hasher made with the whole hash has it.
     virtual IoStatus WholeDigest(Sha256Digest& digest) = 0;

@@ -360,14 +360,19 @@ bool JoinRun::JoinPiece(int32_t i)
     case PieceEnd::Copied:
         break;
     }
+    const bool deleting = window_.AfterDeleteChecked();
     // A damaged piece is neither counted as joined nor deleted; with recovery
-    // data to rebuild it, its bytes make way for a hole.
-    if (IoStatus s = verifier_->AfterPiece(piecePath); !s) {
+    // data to rebuild it, its bytes make way for a hole. A piece to be
+    // deleted, the first (to know the set again), the last, any on a
+    // removable drive (to know the next disk) and any of a set with recovery
+    // data are checked before the join goes on; the others while the next
+    // one is copied.
+    const bool settle = deleting || removable_ || recovery_ || i == first_ || i == count_;
+    if (IoStatus s = verifier_->AfterPiece(piecePath, settle); !s) {
         if (!CanLose(i)) return Fail(s), false;
         if (IoStatus cut = rebuilt_.TruncateTo(before); !cut) return Fail(cut), false;
         return LeaveHole(i, kDamagedHole);
     }
-    const bool deleting = window_.AfterDeleteChecked();
     deletingLast_ = deleting;
     // With recovery data a piece without a line of its own is checked by its
     // slices' MD5s at the end, and kept until then.

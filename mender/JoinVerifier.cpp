@@ -114,25 +114,39 @@ IoStatus JoinVerifier::CheckKeptPart(const std::string& rebuiltPath, const std::
 CopyHasher* JoinVerifier::BeforePiece(const std::string& name, bool record)
 {
     expected_ = manifest_ ? manifest_->HashOf(name) : std::nullopt;
-    if (manifestSeen_ || record) StartHashing();
+    // A piece nothing asks a hash of is copied without one: a plain join
+    // costs what the copy costs.
+    hashingPiece_ = manifestSeen_ || record;
+    if (!hashingPiece_) return nullptr;
+    StartHashing();
     return hasher_.get();
 }
 
-IoStatus JoinVerifier::AfterPiece(const std::string& piecePath)
+IoStatus JoinVerifier::AfterPiece(const std::string& piecePath, bool settle)
 {
     pieceHash_.clear();
     pieceMatched_ = false;
     unlined_ = unlined_ || !expected_;
-    if (!hasher_) {
+    if (!hashingPiece_) {
         unhashed_ = true;
         return IoStatus::Success();
     }
     hasher_->EndPiece();
+    unchecked_.push_back({piecePath, expected_});
     std::vector<Sha256Digest> digests;
-    if (IoStatus s = hasher_->TakePieceDigests(digests); !s) return std::move(s).About(piecePath);
-    if (digests.size() == 1) pieceHash_ = HexOf(digests.front());
-    pieceMatched_ = expected_ && pieceHash_ == *expected_;
-    if (expected_ && !pieceMatched_) return IoStatus::Failure(DamagedPiece(FileNameOf(piecePath))).About(piecePath);
+    if (IoStatus s = hasher_->TakePieceDigests(digests, settle); !s) return std::move(s).About(piecePath);
+    for (const Sha256Digest& digest : digests) {
+        const Unchecked piece = std::move(unchecked_.front());
+        unchecked_.pop_front();
+        pieceHash_ = HexOf(digest);
+        pieceMatched_ = piece.line && pieceHash_ == *piece.line;
+        if (piece.line && !pieceMatched_) return IoStatus::Failure(DamagedPiece(FileNameOf(piece.path))).About(piece.path);
+    }
+    // What was taken belongs to the piece just joined only when nothing is left.
+    if (!unchecked_.empty()) {
+        pieceHash_.clear();
+        pieceMatched_ = false;
+    }
     return IoStatus::Success();
 }
 

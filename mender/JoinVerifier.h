@@ -9,6 +9,7 @@
 // on Windows, or with --no-checksum) is joined unchecked, and its blocks are
 // hashed only where a delete-as-you-go join records them.
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -61,9 +62,13 @@ public:
     // hash; nothing otherwise (the piece is then not checked).
     CopyHasher* BeforePiece(const std::string& name, bool record);
     // After the whole piece went through the hasher from BeforePiece: Failure
-    // (naming the piece) when its hash differs from its line.
-    IoStatus AfterPiece(const std::string& piecePath);
-    // The hash of the piece just joined; empty when it was not hashed.
+    // (naming the piece) when its hash, or that of a piece before it still
+    // unchecked, differs from its line. With `settle` it waits for the hashing
+    // to catch up; without, the piece may be checked after a later one, so
+    // that the copy need not wait for its hash.
+    IoStatus AfterPiece(const std::string& piecePath, bool settle);
+    // The hash of the piece just joined; empty when it was not hashed or not
+    // settled.
     const std::string& PieceHash() const { return pieceHash_; }
     // Whether the piece just joined may be deleted: it matched its line, or
     // no manifest of the set has been seen to check it by.
@@ -94,10 +99,16 @@ private:
     std::optional<Manifest> manifest_;
     std::unique_ptr<CopyHasher> hasher_;
     std::optional<std::string> expected_;  // the line of the piece being copied
+    struct Unchecked {
+        std::string path;
+        std::optional<std::string> line;
+    };
+    std::deque<Unchecked> unchecked_;  // pieces hashed and not yet compared, in order
     std::optional<std::string> wholeLine_;
     std::string pieceHash_;
     bool unlined_ = false;   // some piece had no line to check it by
     bool unhashed_ = false;  // some bytes of the rebuilt file went past no hasher
+    bool hashingPiece_ = false;  // the piece being joined goes through the hasher
     bool pieceMatched_ = false;
     bool wholeMatched_ = false;
 };

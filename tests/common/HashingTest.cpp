@@ -40,7 +40,8 @@ protected:
 };
 
 // Copies the next pieces of `bytes` (from `at` on) into the hasher in blocks
-// of 4096 bytes, then checks each piece's digest against a plain hash.
+// of 4096 bytes, taking the digests ready after each piece and the rest at
+// the end, then checks them against plain hashes, in order.
 void CopyPieces(CopyHasher& hasher, const std::string& bytes, size_t& at, const std::vector<size_t>& pieces)
 {
     std::vector<std::string> expected, got;
@@ -56,6 +57,10 @@ void CopyPieces(CopyHasher& hasher, const std::string& bytes, size_t& at, const 
         hasher.EndPiece();
         expected.push_back(HashOf(bytes.substr(at, length)));
         at += length;
+        // Whatever is ready now, without waiting: taken in the pieces' order.
+        std::vector<Sha256Digest> ready;
+        ASSERT_TRUE(hasher.TakePieceDigests(ready, false).ok());
+        for (const auto& d : ready) got.push_back(HexOf(d));
     }
     std::vector<Sha256Digest> digests;
     ASSERT_TRUE(hasher.TakePieceDigests(digests).ok());
