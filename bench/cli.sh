@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Splits a 1 GiB file with carver-cli (1.44MB preset) and with split, and joins
 # it with mender-cli and with cat, alternating on the same machine; prints the
-# median times and the ratios. Usage: bench/cli.sh <build folder>
+# median times and the ratios; every run's set and joined file are checked. Usage: bench/cli.sh <build folder>
 set -euo pipefail
 build=$1
 carver=$build/carver/carver-cli
@@ -28,9 +28,8 @@ for ((r = 1; r <= runs; r++)); do
   pieces=("$work"/set/movie.[0-9][0-9][0-9]); pieces=("${pieces[@]:1}")  # without movie.000
   t0=$(now); cat "${pieces[@]}" > "$work/cat.avi"; t1=$(now)
   cat_ns+=($((t1 - t0)))
-  if [ "$r" -eq 1 ]; then
-    cmp -s "$work/movie.avi" "$work/joined/movie.avi" || { echo "cli.sh: the joined file differs" >&2; exit 1; }
-  fi
+  check_set "$work/set" movie "$work/movie.avi" manifest
+  cmp -s "$work/movie.avi" "$work/joined/movie.avi" || fail "the joined file differs"
   rm -f "$work/cat.avi"
 done
 

@@ -26,6 +26,8 @@ constexpr const char* kNoValidFileName = N_("連結情報ﾌｧｲﾙに正し�
 constexpr const char* kBadJoinInfo = N_("連結情報ﾌｧｲﾙが正しくありません");
 constexpr const char* kJoinFailed = N_("ﾌｧｲﾙ連結失敗　原因を調査後再度実行してください");
 constexpr const char* kStandardOutput = N_("標準出力");
+// The bytes a delete-as-you-go join on a fixed drive joins between syncs.
+constexpr int64_t kDeleteBatch = 64 << 20;
 
 // What the terminal is told, on one line naming the file.
 constexpr const char* kUnusableManifest = N_("このｾｯﾄの行がありません　照合せずに連結します");
@@ -69,6 +71,8 @@ private:
     bool AllPiecesThere();
     bool PieceSizesAgreed();
     bool JoinPiece(int32_t i);
+    IoStatus DeleteJoined();
+    void DeleteJoinedBeforeStop();
     void Finish();
     bool WaitFor(int32_t i);
     // The hole way: the set's recovery data rebuilds lost pieces at the end.
@@ -121,6 +125,11 @@ private:
     // Pieces joined without a line of the manifest to check them by: on a
     // fixed drive deleted only once an older manifest's whole-file line matched.
     std::vector<std::string> unchecked_;
+    // Pieces joined with the delete option and not yet deleted: on a fixed
+    // drive they go in batches, each after one sync of the rebuilt file.
+    std::vector<std::pair<std::string, int64_t>> toDelete_;  // with where each ends in the rebuilt file
+    int32_t undeleted_ = 0;     // pieces joined for deletion since the last sync
+    int64_t unsynced_ = 0;      // their bytes
     int32_t first_ = 1;         // the first piece this run joins
     bool resuming_ = false;
     bool deleting_ = false;     // a piece has been deleted in this run
@@ -349,9 +358,11 @@ bool JoinRun::JoinPiece(int32_t i)
     CopyHasher* hasher = verifier_->BeforePiece(set_.PieceFileName(i), i == first_ || deletingLast_);
     switch (CopyPiece(window_, ui_, rebuilt_, piecePath, i, count_, block_, hasher, failure)) {
     case PieceEnd::Failed:
+        DeleteJoinedBeforeStop();
         Fail(failure);
         return false;
     case PieceEnd::Cancelled:
+        DeleteJoinedBeforeStop();
         if (!CloseRebuilt()) return false;
         ClearProgress();
         ui_.Yield();
@@ -369,7 +380,10 @@ bool JoinRun::JoinPiece(int32_t i)
     // one is copied.
     const bool settle = deleting || removable_ || recovery_ || i == first_ || i == count_;
     if (IoStatus s = verifier_->AfterPiece(piecePath, settle); !s) {
-        if (!CanLose(i)) return Fail(s), false;
+        if (!CanLose(i)) {
+            DeleteJoinedBeforeStop();
+            return Fail(s), false;
+        }
         if (IoStatus cut = rebuilt_.TruncateTo(before); !cut) return Fail(cut), false;
         return LeaveHole(i, kDamagedHole);
     }
@@ -381,26 +395,58 @@ bool JoinRun::JoinPiece(int32_t i)
     window_.SetStatusText(TrFormat(kBytesLeft, {"0"}));
     ui_.Yield();
     if (!deleting) return true;
-
-    // The piece's bytes must be on stable storage, and the next run must
-    // know they are, before the piece goes.
-    if (IoStatus s = rebuilt_.Sync(); !s) return Fail(s), false;
-    if (IoStatus s = WriteResumeState(statePath_, state_); !s) return Fail(s), false;
-    deleting_ = true;
-    if (!vouched) {
-        unchecked_.push_back(piecePath);
-        return true;
-    }
-    DeleteSetFile(piecePath);
+    if (vouched) toDelete_.emplace_back(piecePath, rebuilt_.Length());
+    else unchecked_.push_back(piecePath);
+    ++undeleted_;
+    unsynced_ += state_.pieces.back().length;
+    // One sync per batch, not per piece, keeps a delete-as-you-go join at the
+    // speed of a copy followed by one sync; a batch is what the destination
+    // needs beyond the rebuilt file. A removable drive's disk goes with its piece.
+    if (!removable_ && i < count_ && unsynced_ < kDeleteBatch) return true;
+    if (IoStatus s = DeleteJoined(); !s) return Fail(s), false;
     // A later disk's manifest goes with its piece; the first disk's stays with
     // the join-info file until the join is over, and so does the last disk's.
-    if (removable_ && i < count_ && !FileExists(set_.folder + FileNameOf(joinInfoPath_)))
+    if (removable_ && vouched && i < count_ && !FileExists(set_.folder + FileNameOf(joinInfoPath_)))
         DeleteSetFile(ManifestOnDisk());
     return true;
 }
 
+// The pieces' bytes must be on stable storage, and the next run must know
+// they are, before the pieces go.
+IoStatus JoinRun::DeleteJoined()
+{
+    int64_t safe = 0;
+    if (IoStatus s = rebuilt_.SyncWritten(safe); !s) return s;
+    // After a failed write only the pieces wholly in the file count as joined.
+    ResumeState state = state_;
+    int64_t end = 0;
+    size_t whole = 0;
+    while (whole < state.pieces.size() && (end += state.pieces[whole].length) <= safe) ++whole;
+    state.pieces.resize(whole);
+    if (IoStatus s = WriteResumeState(statePath_, state); !s) return s;
+    deleting_ = true;
+    for (const auto& [path, pieceEnd] : toDelete_)
+        if (pieceEnd <= safe) DeleteSetFile(path);
+    toDelete_.clear();
+    undeleted_ = 0;
+    unsynced_ = 0;
+    return rebuilt_.WriteFailure();
+}
+
+// When the run stops (a failure, Cancel, a question about a missing piece),
+// the pieces joined so far go as they would have; where their bytes cannot be
+// made safe, they stay.
+void JoinRun::DeleteJoinedBeforeStop()
+{
+    if (undeleted_ > 0) IgnoreResult(DeleteJoined());
+}
+
 void JoinRun::Finish()
 {
+    // Left when the option was unticked before the batch was full.
+    if (undeleted_ > 0) {
+        if (IoStatus s = DeleteJoined(); !s) return Fail(s);
+    }
     if (!FillHoles()) return;
     if (!CloseRebuilt()) return;
     if (IoStatus s = verifier_->CheckWhole(rebuiltPath_); !s) return Fail(s);
@@ -587,6 +633,9 @@ bool JoinRun::WaitFor(int32_t i)
     // The first disk is done: its join-info file must not be held open while
     // the disk is swapped.
     if (removable_ && i > 1) joinInfoLock_.Release();
+    // Before a question about a missing piece, what was joined goes as it
+    // would have.
+    if (!FileExists(set_.PiecePath(i))) DeleteJoinedBeforeStop();
     IoStatus failure;
     const DiskOfSet ofSet = [this](const std::string& folder, bool& right) { return CheckDisk(folder, right); };
     lostNext_ = false;

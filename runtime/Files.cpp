@@ -1,5 +1,6 @@
 #include "Files.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -334,24 +335,27 @@ void BinaryWriter::Attach(int fd, int64_t length)
     fd_ = fd;
     length_ = length;
     used_ = 0;
+    failure_ = IoStatus::Success();
     if (!buffer_) buffer_ = std::make_unique_for_overwrite<char[]>(kFileBufferSize);
 }
 
 IoStatus BinaryWriter::FlushBuffer()
 {
-    if (used_ == 0) return IoStatus::Success();
-    const IoStatus s = WriteAll(fd_, buffer_.get(), used_);
+    if (!failure_ || used_ == 0) return failure_;
+    failure_ = WriteAll(fd_, buffer_.get(), used_);
     used_ = 0;
-    return s;
+    return failure_;
 }
 
 IoStatus BinaryWriter::DoWrite(std::span<const char> block)
 {
     if (fd_ < 0) return IoStatus::FromErrno(EBADF);
+    if (!failure_) return failure_;
     if (used_ + block.size() > kFileBufferSize) {
         if (IoStatus s = FlushBuffer(); !s) return s;
         if (block.size() >= kFileBufferSize) {
-            if (IoStatus s = WriteAll(fd_, block.data(), block.size()); !s) return s;
+            failure_ = WriteAll(fd_, block.data(), block.size());
+            if (!failure_) return failure_;
             length_ += static_cast<int64_t>(block.size());
             return IoStatus::Success();
         }
@@ -367,6 +371,19 @@ IoStatus BinaryWriter::DoSync()
     if (fd_ < 0) return IoStatus::FromErrno(EBADF);
     if (IoStatus s = FlushBuffer(); !s) return s;
     if (::fsync(fd_) != 0) return IoStatus::FromErrno(errno);
+    return IoStatus::Success();
+}
+
+IoStatus BinaryWriter::SyncWritten(int64_t& length)
+{
+    length = 0;
+    if (fd_ < 0) return IoStatus::FromErrno(EBADF).About(path_);
+    const bool whole = FlushBuffer().ok();
+    if (::fsync(fd_) != 0) return IoStatus::FromErrno(errno).About(path_);
+    // Written in order from the start: what reached the file is a prefix.
+    struct stat st {};
+    if (whole) length = length_;
+    else if (::fstat(fd_, &st) == 0) length = std::min<int64_t>(st.st_size, length_);
     return IoStatus::Success();
 }
 

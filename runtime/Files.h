@@ -137,6 +137,12 @@ public:
     int Descriptor() const { return fd_; }       // for comparing file identities
     // Writes out the buffer and waits until the file's data is on stable storage.
     IoStatus Sync();
+    // Sync, also after a failed write: `length` receives how much of what was
+    // given is on stable storage (all of it, unless a write failed, when it is
+    // what reached the file). Fails only when the sync itself fails.
+    IoStatus SyncWritten(int64_t& length);
+    // The first write that failed; success while none has.
+    const IoStatus& WriteFailure() const { return failure_; }
     IoStatus Close();
 
 private:
@@ -153,6 +159,9 @@ private:
     int64_t length_ = 0;
     std::unique_ptr<char[]> buffer_;
     size_t used_ = 0;
+    // The first write that failed: the file no longer holds what was given,
+    // so every later write, sync and close fails with it.
+    IoStatus failure_ = IoStatus::Success();
 };
 
 // An advisory lock (flock) that the programs take on the files of a run, so

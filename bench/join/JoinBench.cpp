@@ -1,8 +1,10 @@
 // Joins one split set with the join engine and a window and UI services that
 // do nothing: the engine's own cost, for comparison with cat. Prints the peak
 // memory and the processor time it took (every thread's): "peak-kib N cpu-ms M".
-//     join_bench <join-info file> <destination folder>
+// With -d the set is deleted as it is joined, as with the window's box ticked.
+//     join_bench [-d] <join-info file> <destination folder>
 #include <cstdio>
+#include <string>
 #include <sys/resource.h>
 
 #include "modMender.h"
@@ -22,9 +24,10 @@ public:
 
 class NullWindow : public JoinerWindow {
 public:
+    bool deleting = false;
     ProgressBox& StatusBox() override { return box_; }
     void SetStatusText(const std::string&) override {}
-    bool AfterDeleteChecked() override { return false; }
+    bool AfterDeleteChecked() override { return deleting; }
     std::string KetugoFileNameText() override { return {}; }
     void SetAfterFileNameText(const std::string&) override {}
 
@@ -52,11 +55,16 @@ public:
 
 int main(int argc, char** argv)
 {
+    NullWindow window;
+    if (argc > 1 && std::string(argv[1]) == "-d") {
+        window.deleting = true;
+        --argc;
+        ++argv;
+    }
     if (argc != 3) {
-        std::fprintf(stderr, "usage: join_bench <join-info file> <destination folder>\n");
+        std::fprintf(stderr, "usage: join_bench [-d] <join-info file> <destination folder>\n");
         return 2;
     }
-    NullWindow window;
     NullUi ui;
     modMender::JoinFiles(window, ui, argv[1], argv[2]);
     rusage usage{};

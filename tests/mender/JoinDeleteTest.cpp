@@ -10,6 +10,7 @@
 
 #include "Files.h"
 #include "JoinTestSupport.h"
+#include "modMender.h"
 #include "TempFolder.h"
 
 TEST(JoinDelete, NothingOfTheSetRemainsAfterARun)
@@ -84,18 +85,20 @@ TEST(JoinDelete, APieceGoesOnlyOnceItsBytesAreInTheRebuiltFile)
     const TestSet set = MakeSet(dir.Path(), "movie.", "movie.avi", {5000, 3000, 100});
     JoinRun run;
     run.window.afterDelete = true;
-    // What the rebuilt file holds on disk when each piece is first seen gone.
+    // What the rebuilt file holds on disk when each piece is first seen gone;
+    // pieces go in batches, here at the Cancel pressed during piece 3.
     std::map<size_t, std::string> onDiskWhenGone;
     run.ui.onYield = [&] {
+        if (run.window.statusText.find("(3/3)") != std::string::npos) modMender::CancelRequested = true;
         for (size_t k = 0; k < set.piecePaths.size(); ++k)
             if (!onDiskWhenGone.count(k) && !FileExists(set.piecePaths[k]))
                 onDiskWhenGone[k] = ReadBytes(dir / "out/movie.avi");
     };
     run.Run(set.joinInfoPath, dir / "out/");
-    ASSERT_EQ(onDiskWhenGone.size(), 2u) << "the last piece goes after the last yield";
-    EXPECT_EQ(onDiskWhenGone[0], set.pieces[0]);
-    EXPECT_EQ(onDiskWhenGone[1], set.pieces[0] + set.pieces[1]);
-    EXPECT_EQ(ReadBytes(dir / "out/movie.avi"), set.Joined());
+    ASSERT_EQ(onDiskWhenGone.size(), 2u) << "pieces 1 and 2 go at the Cancel, piece 3 stays";
+    EXPECT_TRUE(onDiskWhenGone[0].starts_with(set.pieces[0]));
+    EXPECT_TRUE(onDiskWhenGone[1].starts_with(set.pieces[0] + set.pieces[1]));
+    EXPECT_TRUE(FileExists(set.piecePaths[2]));
 }
 
 TEST(JoinDelete, DestinationEqualToTheSourceFolderLeavesOnlyTheRebuiltFile)
