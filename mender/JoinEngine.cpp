@@ -125,6 +125,7 @@ private:
     // Pieces joined without a line of the manifest to check them by: on a
     // fixed drive deleted only once an older manifest's whole-file line matched.
     std::vector<std::string> unchecked_;
+    std::vector<std::string> holeFiles_;  // files at the paths of pieces left as holes, to delete
     // Pieces joined with the delete option and not yet deleted: on a fixed
     // drive they go in batches, each after one sync of the rebuilt file.
     std::vector<std::pair<std::string, int64_t>> toDelete_;  // with where each ends in the rebuilt file
@@ -502,8 +503,8 @@ bool JoinRun::LeaveHole(int32_t i, const std::string& why)
     }
     verifier_->PieceLeftOut();
     state_.pieces.push_back({length, {}, false, true});
-    // What is at the piece's path is not the piece: it goes with the set once the join is complete.
-    if (window_.AfterDeleteChecked() && FileExists(set_.PiecePath(i))) unchecked_.push_back(set_.PiecePath(i));
+    // What is at the piece's path is not the piece: it goes once the hole is filled.
+    if (window_.AfterDeleteChecked() && FileExists(set_.PiecePath(i))) holeFiles_.push_back(set_.PiecePath(i));
     return true;
 }
 
@@ -592,6 +593,10 @@ bool JoinRun::FillHoles()
         }
         return Fail(std::move(filled).About(joinInfoPath_)), false;
     }
+    // Before any state says the holes are filled, what lay at their paths
+    // goes: a later run would take it for a piece of another set.
+    for (const std::string& path : holeFiles_) DeleteSetFile(path);
+    holeFiles_.clear();
     for (JoinedPiece& p : state_.pieces) p.hole = false;
     for (const std::string& name : rebuilt) window_.PieceRebuilt(name);
     recoveryChecked_ = true;
