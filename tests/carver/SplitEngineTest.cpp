@@ -189,7 +189,7 @@ TEST_F(SplitRunTest, AMissingSourceFailsBeforeAnyQuestion)
 TEST_F(SplitRunTest, ASetThatWouldOverwriteItsOwnSourceIsRefused)
 {
     window.batchMake = true;
-    for (const std::string name : {"x.001", "x.003", "x.000", "x.bat", "x.sha256"}) {
+    for (const std::string name : {"x.001", "x.003", "x.000", "x.bat", "x.sha256", "x.par2", "x.vol0+1.par2"}) {
         source = dest / name;
         content = PatternBytes(3000000, 5);
         WriteBytes(source, content);
@@ -207,6 +207,27 @@ TEST_F(SplitRunTest, ASetThatWouldOverwriteItsOwnSourceIsRefused)
     EXPECT_FALSE(Split(1421000));
     EXPECT_EQ(ReadBytes(source), content);
     EXPECT_EQ(FilesIn(dest.Path()), Files{"y.002"});
+}
+
+// Recovery files of an earlier set of the name would describe other pieces:
+// asked about like the set's other files, they go, with -r or without.
+TEST_F(SplitRunTest, AnEarlierSetsRecoveryFilesAreAskedAboutAndGo)
+{
+    const Files old{"movie.par2", "movie.vol0+1.par2", "movie.vol1+2.par2"};
+    for (const bool wanted : {false, true})
+        for (const MsgAnswer answer : {MsgAnswer::No, MsgAnswer::Yes}) {
+            MakeSource(3000000);
+            for (const std::string& name : old) WriteBytes(dest / name, "old");
+            window.recovery = wanted ? std::optional(modCarver::RecoveryRequest{1, 0}) : std::nullopt;
+            ui.questions.clear();
+            ui.Answer({MsgAnswer::Ok, answer});
+            ASSERT_TRUE(Split(1421000));
+            EXPECT_EQ(ui.questions.at(1).text, "分割先に「movie.par2」があります　上書きしますか");
+            Files left = answer == MsgAnswer::No ? old : Files{"movie.000", "movie.001", "movie.002", "movie.003"};
+            if (answer == MsgAnswer::Yes && wanted) left.insert(left.end(), {"movie.par2", "movie.vol0+1.par2"});
+            EXPECT_EQ(FilesIn(dest.Path()), left) << wanted;
+            for (const std::string& name : FilesIn(dest.Path())) ::unlink((dest / name).c_str());
+        }
 }
 
 TEST_F(SplitRunTest, AWriteFailureStopsTheRunAndLeavesWhatWasWritten)
