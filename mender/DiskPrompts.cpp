@@ -7,7 +7,8 @@
 namespace modMender {
 
 PieceWait WaitForPiece(JoinerWindow& window, UiServices& ui, JoinDisks& disks, int32_t index,
-                       SplitSetNames& set, const DiskOfSet& ofSet, IoStatus& failure, bool canGoOnWithout)
+                       SplitSetNames& set, const DiskOfSet& ofSet, IoStatus& failure,
+                       const std::function<bool()>& canGoOnWithout)
 {
     if (disks.Removable() && index > 1) {
         if (IoStatus s = disks.ReleaseDisk(); !s) {
@@ -39,7 +40,7 @@ PieceWait WaitForPiece(JoinerWindow& window, UiServices& ui, JoinDisks& disks, i
             window.PieceMissing(set.PiecePath(index));
             text += kCrLf + set.PieceFileName(index);
         }
-        if (canGoOnWithout) {
+        if (canGoOnWithout && canGoOnWithout()) {
             text += kCrLf + TrFormat(N_("「いいえ」: 「{1}」なしで連結を続け、最後に修復用ﾃﾞｰﾀから作り直します"),
                                      {set.PieceFileName(index)});
             switch (ui.MessageBox(text, MsgButtons::YesNoCancel, MsgIcon::Warning)) {

@@ -77,7 +77,8 @@ private:
     bool WaitFor(int32_t i);
     // The hole way: the set's recovery data rebuilds lost pieces at the end.
     void FindRecovery(const std::string& folder);
-    bool CanLose(int32_t i) const;
+    bool CanLose(int32_t i);
+    void TakeVolumesBeside();
     bool LeaveHole(int32_t i, const std::string& why);
     bool RepairBeforeJoin();
     bool FillHoles();
@@ -142,6 +143,7 @@ private:
     std::optional<JoinRecovery> recovery_;
     bool lostNext_ = false;        // the piece waited for is to be left as a hole
     bool recoveryChecked_ = false; // every piece matched its line or its slices' MD5s
+    bool volumesTaken_ = false;    // the recovery slices beside the pieces (a fixed drive) are read
 };
 
 void JoinRun::Run()
@@ -474,16 +476,26 @@ void JoinRun::Finish()
 // hole way needs a rebuilt file to write back into.
 void JoinRun::FindRecovery(const std::string& folder)
 {
-    if (!recovery_ && !numbered_ && output_ < 0) recovery_ = JoinRecovery::Find(folder, set_, count_, !removable_);
+    if (!recovery_ && !numbered_ && output_ < 0) recovery_ = JoinRecovery::Find(folder, set_, count_);
+}
+
+// On a fixed drive the volumes lie beside the pieces: read once, when a piece is lost.
+void JoinRun::TakeVolumesBeside()
+{
+    if (removable_ || volumesTaken_) return;
+    volumesTaken_ = true;
+    uint64_t added = 0;
+    IgnoreResult(recovery_->TakeVolumes(set_.folder, {}, added));  // one that cannot be read brings no slices
 }
 
 // Whether piece i may be left as a hole: the recovery data describes it and,
 // where its slices are all at hand (a fixed drive), there are enough of them
 // for it and the holes before it.
-bool JoinRun::CanLose(int32_t i) const
+bool JoinRun::CanLose(int32_t i)
 {
     if (!recovery_) return false;
     if (removable_) return true;
+    TakeVolumesBeside();
     uint64_t lost = recovery_->SlicesOf(i);
     for (int32_t k = 1; k <= state_.Joined(); ++k)
         if (state_.pieces[static_cast<size_t>(k - 1)].hole) lost += recovery_->SlicesOf(k);
@@ -573,6 +585,7 @@ bool JoinRun::FillHoles()
                                        : (Fail(s), false);
     bool gathered = true;
     if (removable_) gathered = GatherVolumes();
+    else TakeVolumesBeside();
     std::vector<std::string> rebuilt;
     IoStatus filled = failed_ ? IoStatus::Failure("") : gathered ? recovery_->Fill(rebuilt, progress)
                                                                  : recovery_->LackingFailure();
@@ -644,7 +657,7 @@ bool JoinRun::WaitFor(int32_t i)
     IoStatus failure;
     const DiskOfSet ofSet = [this](const std::string& folder, bool& right) { return CheckDisk(folder, right); };
     lostNext_ = false;
-    switch (WaitForPiece(window_, ui_, *disks_, i, set_, ofSet, failure, CanLose(i))) {
+    switch (WaitForPiece(window_, ui_, *disks_, i, set_, ofSet, failure, [this, i] { return CanLose(i); })) {
     case PieceWait::Present: return true;
     case PieceWait::Lost: return lostNext_ = true;
     case PieceWait::Cancelled: return false;

@@ -68,14 +68,15 @@ IoStatus LackingRecoveryData(std::vector<std::string> lost, uint64_t lacking)
         TrFormat(N_("{1}を修復できません　修復用ﾃﾞｰﾀがあと {2} ｽﾗｲｽ必要です"), {names, std::to_string(lacking)}));
 }
 
-std::optional<JoinRecovery> JoinRecovery::Find(const std::string& folder, const SplitSetNames& names, int32_t count,
-                                               bool volumesToo)
+std::optional<JoinRecovery> JoinRecovery::Find(const std::string& folder, const SplitSetNames& names, int32_t count)
 {
     const std::string index = folder + par2::IndexFileName(names.baseName);
     if (!FileExists(index)) return std::nullopt;
     JoinRecovery r;
     r.baseName_ = names.baseName;
-    r.set_ = par2::ReadRecoveryFiles(volumesToo ? RecoveryFilesIn(folder, names.baseName) : std::vector{index});
+    r.set_ = par2::ReadRecoveryFiles({index});
+    if (!r.set_.Complete()) r.set_ = par2::ReadRecoveryFiles(RecoveryFilesIn(folder, names.baseName));
+    r.set_.recovery.clear();
     if (!r.set_.Complete() || r.set_.fileIds.size() != static_cast<size_t>(count)) return std::nullopt;
     for (int32_t k = 1; k <= count; ++k) {
         const std::string name = names.PieceFileName(k);

@@ -33,12 +33,12 @@ IoStatus LackingRecoveryData(std::vector<std::string> lost, uint64_t lacking);
 
 class JoinRecovery {
 public:
-    // The recovery data in `folder` for pieces 1..count of `names`: its index
-    // (and with `volumesToo` the volumes beside it). Nothing when no index
-    // there describes exactly these pieces (recovery data of an older set
-    // cannot speak for them).
-    static std::optional<JoinRecovery> Find(const std::string& folder, const SplitSetNames& names, int32_t count,
-                                            bool volumesToo);
+    // The recovery set in `folder` for pieces 1..count of `names`, as its
+    // index describes it (or, where the index is damaged, the volumes beside
+    // it); its recovery slices are taken later, with TakeVolumes. Nothing
+    // when no index there describes exactly these pieces (recovery data of an
+    // older set cannot speak for them).
+    static std::optional<JoinRecovery> Find(const std::string& folder, const SplitSetNames& names, int32_t count);
 
     int64_t PieceLength(int32_t k) const;
     // The slices piece k spans: what its loss costs in recovery slices.

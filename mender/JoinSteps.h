@@ -56,11 +56,12 @@ using DiskOfSet = std::function<IoStatus(const std::string& folder, bool& ofSet)
 // `ofSet` says is another set's is a wrong disk too, and nothing on it is
 // read or deleted. Something other than a regular file at the piece's path is
 // not waited for. The folder of `set` becomes the folder the piece is in on
-// the disk found. On Failed, `failure` says why. With `canGoOnWithout` (the
-// set's recovery data can rebuild the piece at the end) the wrong-disk
-// question also offers going on without it: いいえ gives Lost.
+// the disk found. On Failed, `failure` says why. When `canGoOnWithout` (asked
+// only once the piece is missing) says the set's recovery data can rebuild
+// it, the wrong-disk question also offers going on without it: いいえ gives Lost.
 PieceWait WaitForPiece(JoinerWindow& window, UiServices& ui, JoinDisks& disks, int32_t index,
-                       SplitSetNames& set, const DiskOfSet& ofSet, IoStatus& failure, bool canGoOnWithout = false);
+                       SplitSetNames& set, const DiskOfSet& ofSet, IoStatus& failure,
+                       const std::function<bool()>& canGoOnWithout = {});
 
 // In every set Carver makes, the pieces between the first and the last have
 // one size, no smaller than the first, and the last is no longer than one of

@@ -137,6 +137,7 @@ SetRepairResult RepairSetBeforeJoin(const std::string& joinInfoPath, std::vector
         if (!s) return dropTemps(), failure = s, SetRepairResult::Failed;
         rebuilt.push_back(r.name);
     }
+    std::sort(rebuilt.begin(), rebuilt.end());  // told in the pieces' order
     IgnoreResult(SyncPath(folder));
     return SetRepairResult::Rebuilt;
 }
