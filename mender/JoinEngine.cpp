@@ -14,6 +14,7 @@
 #include "SharedTexts.h"
 #include "Sha256.h"
 #include "SplitSet.h"
+#include "VolumeNames.h"
 #include "modMender.h"
 
 namespace modMender {
@@ -267,6 +268,13 @@ bool JoinRun::OpenRebuiltFile()
         first_ = saved->Joined() + 1;
         if (IoStatus s = verifier_->CheckKeptPart(rebuiltPath_, state_.pieces, [this] { ui_.Yield(); }); !s)
             return Fail(s), false;
+    }
+    // Holes that no index can fill now: joining on would pass zeros for pieces.
+    if (resuming_ && state_.HasHoles() && !recovery_) {
+        std::vector<std::string> lost;
+        for (int32_t k = 1; k <= state_.Joined(); ++k)
+            if (state_.pieces[static_cast<size_t>(k - 1)].hole) lost.push_back(set_.PieceFileName(k));
+        return Fail(NoRecoveryData(lost, par2::IndexFileName(set_.baseName)).About(joinInfoPath_)), false;
     }
     if (!AllPiecesThere()) return false;
     if (!resuming_ && !RepairBeforeJoin()) return CloseRebuilt(), false;

@@ -58,14 +58,29 @@ std::vector<std::string> RecoveryFilesIn(const std::string& folder, const std::s
     return found;
 }
 
+namespace {
+
+std::string QuotedNames(std::vector<std::string> names)
+{
+    std::sort(names.begin(), names.end());
+    std::string list;
+    for (const std::string& name : names)
+        list = list.empty() ? TrFormat(N_("「{1}」"), {name}) : TrFormat(N_("{1}「{2}」"), {list, name});
+    return list;
+}
+
+}  // namespace
+
 IoStatus LackingRecoveryData(std::vector<std::string> lost, uint64_t lacking)
 {
-    std::sort(lost.begin(), lost.end());
-    std::string names;
-    for (const std::string& name : lost)
-        names = names.empty() ? TrFormat(N_("「{1}」"), {name}) : TrFormat(N_("{1}「{2}」"), {names, name});
+    return IoStatus::Failure(TrFormat(N_("{1}を修復できません　修復用ﾃﾞｰﾀがあと {2} ｽﾗｲｽ必要です"),
+                                      {QuotedNames(std::move(lost)), std::to_string(lacking)}));
+}
+
+IoStatus NoRecoveryData(std::vector<std::string> lost, const std::string& indexName)
+{
     return IoStatus::Failure(
-        TrFormat(N_("{1}を修復できません　修復用ﾃﾞｰﾀがあと {2} ｽﾗｲｽ必要です"), {names, std::to_string(lacking)}));
+        TrFormat(N_("{1}を修復できません　修復用ﾃﾞｰﾀ「{2}」がありません"), {QuotedNames(std::move(lost)), indexName}));
 }
 
 std::optional<JoinRecovery> JoinRecovery::Find(const std::string& folder, const SplitSetNames& names, int32_t count)

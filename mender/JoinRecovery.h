@@ -30,6 +30,8 @@ inline constexpr const char* kPiecesRebuilt = N_("分割ﾌｧｲﾙ {1} 個を�
 // The failure of a repair that lacks recovery data: the pieces lost, in
 // order, and how many recovery slices more it needs.
 IoStatus LackingRecoveryData(std::vector<std::string> lost, uint64_t lacking);
+// The failure of a join whose lost pieces only the set's index could rebuild, and it is not there.
+IoStatus NoRecoveryData(std::vector<std::string> lost, const std::string& indexName);
 
 class JoinRecovery {
 public:

@@ -163,6 +163,24 @@ TEST(InterruptedJoin, EachRunJoinsOneSetAndDeletesNothingOfAnother)
                  fs::rename(dir / ("later/" + name), dir / ("set/" + name));
          },
          {"--removable", "-y", "-d", "@set/f.000", "@out"}, 0, {"１ 番まで連結済みです"}, joinedOld},
+        {"a hole left disk by disk, the recovery disk not found, then the recovery data gone",
+         [](const TempFolder& dir) {
+             WriteBytes(dir / "f.bin", PatternBytes(250'000, 3));
+             fs::create_directory(dir / "set");
+             EXPECT_EQ(RunCli(kCarver, {"-y", "-r", "1", "-s", "100KB", dir / "f.bin", dir / "set"}).status, 0);
+             fs::rename(dir / "set/f.002", dir / "f.002");
+             fs::rename(dir / "set/f.vol0+1.par2", dir / "f.vol0+1.par2");
+             // いいえ for piece 2; then no disk brings the recovery slice.
+             const Outcome o = RunCli(kMender, {"--removable", "-d", "-y", dir / "set/f.000", dir / "out"}, "n\n");
+             EXPECT_EQ(o.status, 2) << o.err;
+             EXPECT_TRUE(Contains(o.err, "「f.002」を修復できません　修復用ﾃﾞｰﾀがあと 1 ｽﾗｲｽ必要です")) << o.err;
+             fs::remove(dir / "set/f.par2");
+         },
+         {"--removable", "-y", "-d", "@set/f.000", "@out"}, 2, {"「f.002」を修復できません　修復用ﾃﾞｰﾀ「f.par2」がありません"},
+         [](const TempFolder& dir) {
+             EXPECT_NE(ReadBytes(dir / "out/.f.bin.mender-resume").find(" - hole\n"), std::string::npos);
+             EXPECT_EQ(NamesIn(dir / "set"), (std::vector<std::string>{"f.000", "f.sha256"}));
+         }},
         {"the set's folder moved after an interruption",
          [](const TempFolder& dir) {
              MakeSplitSet(dir, "f.bin", 450'000);
