@@ -296,8 +296,10 @@ bool JoinRun::OpenRebuiltFile()
         // piece kept for want of a line waits for the whole-file check.
         for (int32_t k = 1; k <= state_.Joined(); ++k) {
             const JoinedPiece& p = state_.pieces[static_cast<size_t>(k - 1)];
-            if (p.kept || p.hole) unchecked_.push_back(set_.PiecePath(k));
-            else DeleteSetFile(set_.PiecePath(k));
+            // What lies at a hole's path goes once the hole is filled.
+            if (p.hole && FileExists(set_.PiecePath(k))) holeFiles_.push_back(set_.PiecePath(k));
+            else if (p.kept) unchecked_.push_back(set_.PiecePath(k));
+            else if (!p.hole) DeleteSetFile(set_.PiecePath(k));
         }
         deleting_ = true;
     }
