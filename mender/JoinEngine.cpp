@@ -71,6 +71,7 @@ private:
     bool FirstDiskInDrive();
     bool AllPiecesThere();
     bool PieceSizesAgreed();
+    void TakeSetFromZero(bool fromZero);
     bool JoinPiece(int32_t i);
     IoStatus DeleteJoined();
     void DeleteJoinedBeforeStop();
@@ -211,7 +212,7 @@ bool JoinRun::Prepare()
     if (toFile && IsNonRegularEntry(rebuiltPath_))
         return Fail(IoStatus::Failure(kNotRegularFile).About(rebuiltPath_)), false;
 
-    state_ = ResumeState{countLine_, set_.sourceName, count_, {}, false};
+    state_ = ResumeState{countLine_, set_.sourceName, count_, {}, false, set_.firstNumber};
     verifier_.emplace(FileNameOf(ManifestPathFor(joinInfoPath_)), set_.sourceName, set_.baseName, removable_);
     FindRecovery(set_.folder);
     return true;
@@ -314,7 +315,13 @@ std::optional<ResumeState> JoinRun::SavedState(bool rebuiltExists)
     if (!FileExists(statePath_) && !IsNonRegularEntry(statePath_)) return std::nullopt;
     ResumeState saved;
     std::string why;
-    if (IoStatus s = ReadResumeState(statePath_, saved); !s) why = TrFormat(N_("読めません: {1}"), {Tr(s.Description())});
+    const IoStatus read = ReadResumeState(statePath_, saved);
+    // A set that starts at NAME.000, joined through NAME.001 after a
+    // delete-as-you-go join took NAME.000: piece 1 is the one that is gone.
+    const bool fromZero =
+        read && numbered_ && saved.firstNumber == 0 && set_.firstNumber == 1 && !FileExists(set_.JoinInfoPath());
+    if (fromZero) TakeSetFromZero(true);
+    if (!read) why = TrFormat(N_("読めません: {1}"), {Tr(read.Description())});
     else if (!rebuiltExists || FileLength(rebuiltPath_) < saved.JoinedLength())
         why = Tr(N_("連結後のﾌｧｲﾙに記録された内容がありません"));
     else
@@ -323,8 +330,16 @@ std::optional<ResumeState> JoinRun::SavedState(bool rebuiltExists)
             return Sha256OfFile(path, digest) ? HexOf(digest) : std::string();
         });
     if (why.empty()) return saved;
+    if (fromZero) TakeSetFromZero(false);
     window_.Noted(statePath_, TrFormat(N_("再開情報を使わず最初から連結します: {1}"), {why}));
     return std::nullopt;
+}
+
+// Takes the numbered set as the one that starts at NAME.000 (or back).
+void JoinRun::TakeSetFromZero(bool fromZero)
+{
+    set_.firstNumber = state_.firstNumber = fromZero ? 0 : 1;
+    state_.count = count_ = count_ + (fromZero ? 1 : -1);
 }
 
 // A disk is one of this set's when its manifest (each disk's repeats the lines

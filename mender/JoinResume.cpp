@@ -111,6 +111,7 @@ IoStatus ReadResumeState(const std::string& path, ResumeState& state)
             s.count = static_cast<int32_t>(*NumberOf(value));
         else if (key == "piece" && ParsePiece(value, piece)) s.pieces.push_back(piece);
         else if (key == "complete" && value.empty()) s.complete = true;
+        else if (key == "first-number" && (value == "0" || value == "1")) s.firstNumber = value == "0" ? 0 : 1;
         else valid = false;
     }
     if (!valid || s.sourceName.empty() || s.count < 1 || s.Joined() > s.count)
@@ -127,6 +128,8 @@ IoStatus WriteResumeState(const std::string& path, const ResumeState& state)
         text += "piece " + std::to_string(p.length) + " " + (p.hash.empty() ? "-" : p.hash) + (p.kept ? " kept" : "") +
                 (p.hole ? " hole" : "") + "\n";
     if (state.complete) text += "complete\n";
+    // Written only where it differs from what a state without it means.
+    if (state.firstNumber != 1) text += "first-number " + std::to_string(state.firstNumber) + "\n";
 
     const std::string temporary = path + kTemporarySuffix;
     BinaryWriter file;
@@ -145,7 +148,8 @@ std::string WhyNotThisSet(const ResumeState& saved, const ResumeState& current, 
     // A numbered set knows its count only from the pieces still there.
     const bool numbered = current.countLine.empty();
     if (saved.countLine != current.countLine || saved.sourceName != current.sourceName ||
-        (numbered ? saved.count < current.count : saved.count != current.count))
+        (numbered ? saved.count < current.count : saved.count != current.count) ||
+        saved.firstNumber != current.firstNumber)
         return Tr(N_("連結情報ﾌｧｲﾙの行がこのｾｯﾄと違います"));
     for (int32_t k = 1; k <= saved.Joined(); ++k) {
         const JoinedPiece& joined = saved.pieces[static_cast<size_t>(k - 1)];

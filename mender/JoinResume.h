@@ -33,6 +33,7 @@ struct ResumeState {
     int32_t count = 0;       // pieces in the set
     std::vector<JoinedPiece> pieces;  // pieces 1 to Joined(), whole in the rebuilt file or holes
     bool complete = false;   // every piece joined; what is left is deleting the set's files
+    int32_t firstNumber = 1; // the number piece 1 carries: 0 in a numbered set that starts at NAME.000
 
     int32_t Joined() const { return static_cast<int32_t>(pieces.size()); }
     int64_t JoinedLength() const;

@@ -90,6 +90,22 @@ TEST(InterruptedJoin, EachRunJoinsOneSetAndDeletesNothingOfAnother)
         EXPECT_EQ(NamesIn(dir / "out"), std::vector<std::string>{"f.bin"}) << "no state is left";
     };
     const Case cases[] = {
+        {"a split -d set whose f.000 a delete-as-you-go join took, resumed through f.001",
+         [](const TempFolder& dir) {
+             WriteBytes(dir / "old.bin", PatternBytes(450'000, 3));
+             fs::create_directory(dir / "set");
+             EXPECT_EQ(RunCli("/usr/bin/split", {"-d", "-a", "3", "-b", "100000", dir / "old.bin", dir / "set/f."}).status, 0);
+             // A full disk inside the fourth piece: the three before it go.
+             EXPECT_EQ(RunCli("/usr/bin/prlimit", {"--fsize=350000", kMender, "-d", "-y", dir / "set/f.000", dir / "out"})
+                           .status, 2);
+             EXPECT_FALSE(fs::exists(dir / "set/f.000"));
+         },
+         {"-y", "-d", "@set/f.001", "@out"}, 0, {"「f」は ３ 番まで連結済みです"},
+         [](const TempFolder& dir) {
+             EXPECT_TRUE(ReadBytes(dir / "out/f") == ReadBytes(dir / "old.bin"));
+             EXPECT_TRUE(NamesIn(dir / "set").empty());
+             EXPECT_EQ(NamesIn(dir / "out"), std::vector<std::string>{"f"}) << "no state is left";
+         }},
         {"the rebuilt file would be the set's manifest",
          [](const TempFolder& dir) { MakeSplitSet(dir, "x.sha256", 250'000); },
          {"-y", "-d", "@set/x.000", "@set"}, 2, {"@set/x.sha256: ", kOwnFile},
