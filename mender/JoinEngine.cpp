@@ -430,7 +430,12 @@ bool JoinRun::JoinPiece(int32_t i)
     // One sync per batch, not per piece, keeps a delete-as-you-go join at the
     // speed of a copy followed by one sync; a batch is what the destination
     // needs beyond the rebuilt file. A removable drive's disk goes with its piece.
-    if (!removable_ && i < count_ && unsynced_ < kDeleteBatch) return true;
+    if (!removable_ && i < count_ && unsynced_ < kDeleteBatch) {
+        // The disk writes the batch while the next pieces are copied; a
+        // write that failed here fails the next one, which stops the run.
+        IgnoreResult(rebuilt_.StartWriteback());
+        return true;
+    }
     if (IoStatus s = DeleteJoined(); !s) return Fail(s), false;
     // A later disk's manifest goes with its piece; the first disk's stays with
     // the join-info file until the join is over, and so does the last disk's.

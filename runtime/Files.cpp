@@ -374,6 +374,15 @@ IoStatus BinaryWriter::DoSync()
     return IoStatus::Success();
 }
 
+IoStatus BinaryWriter::StartWriteback()
+{
+    if (fd_ < 0) return IoStatus::FromErrno(EBADF).About(path_);
+    if (IoStatus s = FlushBuffer(); !s) return std::move(s).About(path_);
+    // Only a hint: where it does nothing, the later sync does all the work.
+    static_cast<void>(::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE));
+    return IoStatus::Success();
+}
+
 IoStatus BinaryWriter::SyncWritten(int64_t& length)
 {
     length = 0;

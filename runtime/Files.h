@@ -141,6 +141,9 @@ public:
     // given is on stable storage (all of it, unless a write failed, when it is
     // what reached the file). Fails only when the sync itself fails.
     IoStatus SyncWritten(int64_t& length);
+    // Writes out the buffer and starts the file's writeback without waiting
+    // for it, so that a later Sync has less left to wait for.
+    IoStatus StartWriteback();
     // The first write that failed; success while none has.
     const IoStatus& WriteFailure() const { return failure_; }
     IoStatus Close();
