@@ -683,7 +683,7 @@ bool JoinRun::WaitFor(int32_t i)
     if (removable_ && i > 1) joinInfoLock_.Release();
     // Before a question about a missing piece, what was joined goes as it
     // would have.
-    if (!FileExists(set_.PiecePath(i))) DeleteJoinedBeforeStop();
+    if (undeleted_ > 0 && !FileExists(set_.PiecePath(i))) DeleteJoinedBeforeStop();
     IoStatus failure;
     const DiskOfSet ofSet = [this](const std::string& folder, bool& right) { return CheckDisk(folder, right); };
     lostNext_ = false;

@@ -12,6 +12,19 @@
 #include "VolumeNames.h"
 #include "modMender.h"
 
+namespace {
+
+// Disk k's manifest, as the splitter writes it: its piece, and the lines of
+// the disks before it.
+void WriteDiskManifest(const TestSet& set, int k, const std::string& folder)
+{
+    std::vector<int> lines;
+    for (int j = 1; j <= k; ++j) lines.push_back(j);
+    WriteSetManifest(set, lines, false, folder);
+}
+
+}  // namespace
+
 TEST(JoinVolumes, EachDiskIsFoundWhereTheDesktopMountsIt)
 {
     // What the user does at a question: volumes out and in.
@@ -71,11 +84,7 @@ TEST(JoinVolumes, EachDiskIsFoundWhereTheDesktopMountsIt)
             std::filesystem::rename(set.piecePaths[k - 1], tree.DiskFolder("DISK" + std::to_string(k)) +
                                                                "/films/movie.00" + std::to_string(k));
         // Each disk's manifest lists its piece and repeats the disks before it.
-        for (const int k : {1, 2, 3}) {
-            std::vector<int> lines;
-            for (int j = 1; j <= k; ++j) lines.push_back(j);
-            WriteSetManifest(set, lines, false, tree.DiskFolder("DISK" + std::to_string(k)) + "/films/");
-        }
+        for (const int k : {1, 2, 3}) WriteDiskManifest(set, k, tree.DiskFolder("DISK" + std::to_string(k)) + "/films/");
         // Disk 2 of another set of the same name, whole in itself.
         const std::string other = tree.DiskFolder("OTHERSET2") + "/films/";
         TestSet otherSet = MakeSet(tree.At("otherset/"), "movie.", "movie.avi", {5000, 4096, 123});
@@ -159,11 +168,7 @@ TEST(JoinVolumes, ALostDiskIsRebuiltFromTheRecoveryDisksAfterTheLast)
             const std::string folder = tree.DiskFolder("DISK" + std::to_string(k)) + "/films/";
             ASSERT_TRUE(par2::WriteIndexFile(d, folder + "movie.par2"));
             if (k > 1 && k < 4) std::filesystem::rename(set.piecePaths[k - 1], folder + "movie.00" + std::to_string(k));
-            if (k < 4) {
-                std::vector<int> lines;
-                for (int j = 1; j <= k; ++j) lines.push_back(j);
-                WriteSetManifest(set, lines, false, folder);
-            }
+            if (k < 4) WriteDiskManifest(set, k, folder);
         }
         // Piece 1 lost from the disk that keeps the set's description.
         if (c.lost.empty()) std::filesystem::remove(set.piecePaths[0]);
