@@ -7,6 +7,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "BlockRuns.h"
 #include "BatchText.h"
 #include "BlockPlan.h"
 #include "CarverPlatform.h"
@@ -77,8 +78,7 @@ public:
     SplitRun(SplitterWindow& window, UiServices& ui, const std::string& sourcePath,
              const std::string& destinationFolder, double splitSize)
         : window_(window), ui_(ui), drives_(*Platform().drives), source_(sourcePath),
-          folder_(destinationFolder), splitSize_(splitSize), names_(SplitSetNamesFor(sourcePath, destinationFolder)),
-          buffer_(kBlockSize)
+          folder_(destinationFolder), splitSize_(splitSize), names_(SplitSetNamesFor(sourcePath, destinationFolder))
     {
     }
 
@@ -150,7 +150,6 @@ private:
     // Held while the first disk is written (the whole run on a fixed drive): a
     // join of this set, or a second split into it, stops before it changes anything.
     FileLock joinInfoLock_;
-    std::vector<char> buffer_;
     // Hashes every block as it is copied, when the set gets its manifests.
     std::unique_ptr<CopyHasher> hasher_;
     // The lines of every piece closed so far, for the manifests.
@@ -443,6 +442,7 @@ Ending SplitRun::CopyBlocks(int64_t k, int64_t plannedBytes, bool untilSourceEnd
     const std::string counter = " (" + std::to_string(k) + "/" + std::to_string(counts_.pieceCount) + ")";
     // Translated once per piece: the status changes with every block.
     const std::string bytesLeft = Tr(kBytesLeft);
+    BlockRuns runs;
     while (untilSourceEnds || written < plannedBytes) {
         ++blocksCopied_;
         DrawProgress(window_.StatusBox(),
@@ -458,14 +458,21 @@ Ending SplitRun::CopyBlocks(int64_t k, int64_t plannedBytes, bool untilSourceEnd
             last = remaining_ <= kBlockSize;
             size = last ? std::max<int64_t>(remaining_, 0) : kBlockSize;
         }
-        const std::span<char> block = hasher_ ? hasher_->NextBlock(static_cast<size_t>(size))
-                                              : std::span<char>(buffer_.data(), static_cast<size_t>(size));
-        if (IoStatus s = sourceFile_.Read(block); !s) return Failed(s);
-        if (IoStatus s = pieceFile_.Write(block); !s) return Failed(s);
-        if (hasher_) hasher_->BlockFilled();
+        if (hasher_) {
+            const std::span<char> block = hasher_->NextBlock(static_cast<size_t>(size));
+            if (IoStatus s = sourceFile_.Read(block); !s) return Failed(s);
+            if (IoStatus s = pieceFile_.Write(block); !s) return Failed(s);
+            hasher_->BlockFilled();
+        } else {
+            const int64_t left = untilSourceEnds ? std::max<int64_t>(remaining_, 0) : plannedBytes - written;
+            if (IoStatus s = runs.Next(sourceFile_, pieceFile_, size, left); !s) return Failed(s);
+        }
         written += size;
         if (last) break;
-        if (CancelRequested) return CancelledDuringCopy();
+        if (CancelRequested) {
+            if (IoStatus s = runs.CutAhead(pieceFile_); !s) return Failed(s);
+            return CancelledDuringCopy();
+        }
     }
     return kGoOn;
 }

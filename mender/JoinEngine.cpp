@@ -384,7 +384,7 @@ bool JoinRun::JoinPiece(int32_t i)
     // A delete-as-you-go join records each piece's hash, to know the set again.
     // The option is read after each piece; the first piece is hashed anyway.
     CopyHasher* hasher = verifier_->BeforePiece(set_.PieceFileName(i), i == first_ || deletingLast_);
-    switch (CopyPiece(window_, ui_, rebuilt_, piecePath, i, count_, block_, hasher, failure)) {
+    switch (CopyPiece(window_, ui_, rebuilt_, piecePath, i, count_, hasher, failure)) {
     case PieceEnd::Failed:
         DeleteJoinedBeforeStop();
         Fail(failure);

@@ -73,10 +73,10 @@ std::optional<int32_t> OddSizedPiece(const std::vector<int64_t>& lengths);
 enum class PieceEnd { Copied, Cancelled, Failed };
 
 // Appends one piece to the rebuilt file block by block, with progress, status
-// text, a yield and the cancel test per block. `block` is the run's one buffer;
-// with a hasher the blocks are read into the hasher's place instead, and hashed
-// once written. On Failed, `failure` says why.
+// text, a yield and the cancel test per block. With a hasher the blocks are
+// read into the hasher's place and hashed once written; without one the bytes
+// go in runs (BlockRuns). On Failed, `failure` says why.
 PieceEnd CopyPiece(JoinerWindow& window, UiServices& ui, BinaryWriter& rebuilt, const std::string& piecePath,
-                   int32_t index, int32_t count, std::vector<char>& block, CopyHasher* hasher, IoStatus& failure);
+                   int32_t index, int32_t count, CopyHasher* hasher, IoStatus& failure);
 
 }  // namespace modMender

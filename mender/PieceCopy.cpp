@@ -1,6 +1,7 @@
 #include <cerrno>
 #include <span>
 
+#include "BlockRuns.h"
 #include "JoinSteps.h"
 #include "ProgressPicture.h"
 #include "SharedTexts.h"
@@ -8,8 +9,16 @@
 
 namespace modMender {
 
+namespace {
+IoStatus CopyHashedBlock(BinaryReader& piece, BinaryWriter& rebuilt, std::span<char> data)
+{
+    if (IoStatus s = piece.Read(data); !s) return s;
+    return rebuilt.Write(data);
+}
+}  // namespace
+
 PieceEnd CopyPiece(JoinerWindow& window, UiServices& ui, BinaryWriter& rebuilt, const std::string& piecePath,
-                   int32_t index, int32_t count, std::vector<char>& block, CopyHasher* hasher, IoStatus& failure)
+                   int32_t index, int32_t count, CopyHasher* hasher, IoStatus& failure)
 {
     ProgressBox& box = window.StatusBox();
     box.Show();
@@ -41,6 +50,7 @@ PieceEnd CopyPiece(JoinerWindow& window, UiServices& ui, BinaryWriter& rebuilt, 
 
     // An empty piece has no block to copy and adds nothing.
     int64_t consumed = 0;
+    BlockRuns runs;
     for (int64_t j = 1; consumed < length; ++j) {
         DrawProgress(box, static_cast<float>(static_cast<double>(j) / static_cast<double>(expectedBlocks)));
         const int64_t remaining = length - consumed;
@@ -48,20 +58,23 @@ PieceEnd CopyPiece(JoinerWindow& window, UiServices& ui, BinaryWriter& rebuilt, 
         ui.Yield();
 
         const size_t size = remaining > static_cast<int64_t>(kBlockSize) ? kBlockSize : static_cast<size_t>(remaining);
-        const std::span<char> data = hasher ? hasher->NextBlock(size) : std::span<char>(block.data(), size);
-        if (IoStatus s = piece.Read(data); !s) {
-            failure = s;
-            return PieceEnd::Failed;
-        }
-        consumed += static_cast<int64_t>(size);
-        if (IoStatus s = rebuilt.Write(data); !s) {
+        if (IoStatus s = hasher ? CopyHashedBlock(piece, rebuilt, hasher->NextBlock(size))
+                                : runs.Next(piece, rebuilt, static_cast<int64_t>(size), remaining);
+            !s) {
             failure = s;
             return PieceEnd::Failed;
         }
         if (hasher) hasher->BlockFilled();
+        consumed += static_cast<int64_t>(size);
         // Tested only once the block is written: the block in progress when
-        // Cancel was pressed is kept.
-        if (CancelRequested) return PieceEnd::Cancelled;
+        // Cancel was pressed is kept, and nothing after it.
+        if (CancelRequested) {
+            if (IoStatus s = runs.CutAhead(rebuilt); !s) {
+                failure = s;
+                return PieceEnd::Failed;
+            }
+            return PieceEnd::Cancelled;
+        }
     }
     return PieceEnd::Copied;
 }

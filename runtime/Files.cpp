@@ -366,6 +366,46 @@ IoStatus BinaryWriter::DoWrite(std::span<const char> block)
     return IoStatus::Success();
 }
 
+IoStatus BinaryWriter::WriteFrom(BinaryReader& source, int64_t length)
+{
+    if (fd_ < 0 || source.fd_ < 0) return IoStatus::FromErrno(EBADF).About(path_);
+    if (!failure_) return IoStatus(failure_).About(path_);
+    // The bytes the reader holds already come first, then the writer's own.
+    const size_t held = std::min(static_cast<size_t>(length), source.bufferEnd_ - source.bufferPos_);
+    if (held > 0) {
+        if (IoStatus s = Write({source.buffer_.get() + source.bufferPos_, held}); !s) return s;
+        source.bufferPos_ += held;
+        source.position_ += static_cast<int64_t>(held);
+        length -= static_cast<int64_t>(held);
+    }
+    if (length > 0) {
+        if (IoStatus s = FlushBuffer(); !s) return std::move(s).About(path_);
+        // Both descriptors' positions move on; the reader's buffer is empty.
+        while (length > 0) {
+            const ssize_t n = ::copy_file_range(source.fd_, nullptr, fd_, nullptr, static_cast<size_t>(length), 0);
+            if (n < 0 && errno == EINTR) continue;
+            // Another file system, a pipe, a failure or a source that ended
+            // early: the buffered copy does the rest, and a failure there
+            // names the side it is on.
+            if (n <= 0) break;
+            source.position_ += n;
+            length_ += n;
+            length -= n;
+        }
+    }
+    while (length > 0) {
+        if (used_ == kFileBufferSize) {
+            if (IoStatus s = FlushBuffer(); !s) return std::move(s).About(path_);
+        }
+        const size_t take = std::min(static_cast<size_t>(length), kFileBufferSize - used_);
+        if (IoStatus s = source.Read({buffer_.get() + used_, take}); !s) return s;
+        used_ += take;
+        length_ += static_cast<int64_t>(take);
+        length -= static_cast<int64_t>(take);
+    }
+    return IoStatus::Success();
+}
+
 IoStatus BinaryWriter::DoSync()
 {
     if (fd_ < 0) return IoStatus::FromErrno(EBADF);

@@ -97,6 +97,7 @@ public:
     void Close();
 
 private:
+    friend class BinaryWriter;  // its WriteFrom takes over the reading
     // The work of Open and Read; the public ones name the file in a failure.
     IoStatus DoOpen(const std::string& path);
     IoStatus DoRead(std::span<char> block);
@@ -133,6 +134,10 @@ public:
     IoStatus TruncateTo(int64_t length);
     bool IsOpen() const { return fd_ >= 0; }
     IoStatus Write(std::span<const char> block);
+    // Writes the next `length` bytes of the reader: copied by the kernel where
+    // both files allow it (nothing passes through this process, as with cat),
+    // otherwise through the buffers. A failure names the file it is about.
+    IoStatus WriteFrom(BinaryReader& source, int64_t length);
     int64_t Length() const { return length_; }  // bytes written so far
     int Descriptor() const { return fd_; }       // for comparing file identities
     // Writes out the buffer and waits until the file's data is on stable storage.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -104,6 +105,38 @@ TEST(Files, BinaryRoundTripThroughTheBuffersAtAnyBlockSize)
         const IoStatus past = r.Read(std::span<char>(&extra, 1));
         EXPECT_FALSE(past) << "reading past the end is a failure";
         EXPECT_EQ(past.Description(), "ﾌｧｲﾙが途中で終わっています");
+    }
+}
+
+// The kernel's copy between two files, and the buffered copy where it cannot
+// be used (a descriptor opened for appending), give the same bytes: first
+// those the reader holds already, then the file's.
+TEST(Files, WriteFromCopiesTheReadersNextBytesEitherWay)
+{
+    TempFolder dir;
+    const std::string data = PatternBytes(3'000'001);
+    WriteBytes(dir / "source", data);
+    for (bool appending : {false, true}) {
+        const std::string path = dir / (appending ? "appended" : "copied");
+        BinaryWriter w;
+        if (appending) ASSERT_TRUE(w.OpenDescriptor(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644), path));
+        else ASSERT_TRUE(w.Create(path));
+        BinaryReader r;
+        ASSERT_TRUE(r.Open(dir / "source"));
+        std::vector<char> head(5000);
+        ASSERT_TRUE(r.Read(head));
+        ASSERT_TRUE(w.Write({head.data(), 10}));
+        ASSERT_TRUE(w.WriteFrom(r, 2'000'000));
+        EXPECT_EQ(r.Position(), 2'005'000);
+        EXPECT_EQ(w.Length(), 2'000'010);
+        ASSERT_TRUE(r.Read({head.data(), 7}));
+        ASSERT_TRUE(w.Write({head.data(), 7}));
+        const IoStatus past = w.WriteFrom(r, 1'000'000);
+        EXPECT_EQ(past.Description(), "ﾌｧｲﾙが途中で終わっています") << appending;
+        EXPECT_EQ(past.Subject(), dir / "source") << "the source ended, not the destination";
+        ASSERT_TRUE(w.Close());
+        EXPECT_EQ(ReadBytes(path).substr(0, 2'000'017),
+                  data.substr(0, 10) + data.substr(5000, 2'000'000) + data.substr(2'005'000, 7)) << appending;
     }
 }
 
