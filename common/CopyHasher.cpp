@@ -121,9 +121,10 @@ public:
 
 private:
     static constexpr size_t kChunkSize = 128 * 1024;
-    // Enough for a 1.44MB piece and more, so that while one thread hashes a
-    // piece the copy can go on filling the next one for the other.
-    static constexpr uint64_t kChunks = 12;
+    // Few enough that the bytes are still in the second-level cache when a
+    // hashing thread reads them: with 1.5 MiB of chunks a checked join took a
+    // tenth longer than with 768 KiB, and the peak memory grew by as much.
+    static constexpr uint64_t kChunks = 6;
 
     struct Chunk {
         std::unique_ptr<char[]> data;
