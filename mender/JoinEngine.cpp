@@ -1,4 +1,5 @@
 #include <cerrno>
+#include <deque>
 
 #include "JoinDisks.h"
 #include "JoinRecovery.h"
@@ -75,6 +76,8 @@ private:
     bool JoinPiece(int32_t i);
     IoStatus DeleteJoined();
     void DeleteJoinedBeforeStop();
+    void TakeVerdicts();
+    void DropUnchecked();
     void Finish();
     bool WaitFor(int32_t i);
     // The hole way: the set's recovery data rebuilds lost pieces at the end.
@@ -127,11 +130,19 @@ private:
     std::optional<JoinVerifier> verifier_;  // the set's manifest, when it has one
     // Pieces joined without a line of the manifest to check them by: on a
     // fixed drive deleted only once an older manifest's whole-file line matched.
-    std::vector<std::string> unchecked_;
+    std::vector<std::string> unvouched_;
     std::vector<std::string> holeFiles_;  // files at the paths of pieces left as holes, to delete
     // Pieces joined with the delete option and not yet deleted: on a fixed
     // drive they go in batches, each after one sync of the rebuilt file.
     std::vector<std::pair<std::string, int64_t>> toDelete_;  // with where each ends in the rebuilt file
+    // Pieces joined whose hashes are not yet checked, in order.
+    struct Awaiting {
+        size_t index;  // in state_.pieces
+        std::string path;
+        int64_t end;  // where it ends in the rebuilt file
+        bool deleting;  // joined with the delete option
+    };
+    std::deque<Awaiting> awaiting_;
     int32_t undeleted_ = 0;     // pieces joined for deletion since the last sync
     int64_t unsynced_ = 0;      // their bytes
     int32_t first_ = 1;         // the first piece this run joins
@@ -299,7 +310,7 @@ bool JoinRun::OpenRebuiltFile()
             const JoinedPiece& p = state_.pieces[static_cast<size_t>(k - 1)];
             // What lies at a hole's path goes once the hole is filled.
             if (p.hole && FileExists(set_.PiecePath(k))) holeFiles_.push_back(set_.PiecePath(k));
-            else if (p.kept) unchecked_.push_back(set_.PiecePath(k));
+            else if (p.kept) unvouched_.push_back(set_.PiecePath(k));
             else if (!p.hole) DeleteSetFile(set_.PiecePath(k));
         }
         deleting_ = true;
@@ -401,13 +412,14 @@ bool JoinRun::JoinPiece(int32_t i)
     }
     const bool deleting = window_.AfterDeleteChecked();
     // A damaged piece is neither counted as joined nor deleted; with recovery
-    // data to rebuild it, its bytes make way for a hole. A piece to be
-    // deleted, the first (to know the set again), the last, any on a
-    // removable drive (to know the next disk) and any of a set with recovery
-    // data are checked before the join goes on; the others while the next
-    // one is copied.
-    const bool settle = deleting || removable_ || recovery_ || i == first_ || i == count_;
+    // data to rebuild it, its bytes make way for a hole. The first piece (to
+    // know the set again), the last, any on a removable drive (to know the
+    // next disk) and any of a set with recovery data are checked before the
+    // join goes on; the others while the next ones are copied, at the latest
+    // before a deletion.
+    const bool settle = removable_ || recovery_ || i == first_ || i == count_;
     if (IoStatus s = verifier_->AfterPiece(piecePath, settle); !s) {
+        DropUnchecked();
         if (!CanLose(i)) {
             DeleteJoinedBeforeStop();
             return Fail(s), false;
@@ -416,15 +428,13 @@ bool JoinRun::JoinPiece(int32_t i)
         return LeaveHole(i, kDamagedHole);
     }
     deletingLast_ = deleting;
-    // With recovery data a piece without a line of its own is checked by its
-    // slices' MD5s at the end, and kept until then.
-    const bool vouched = deleting && verifier_->PieceVouchedFor() && (!recovery_ || verifier_->PieceMatched());
-    state_.pieces.push_back({rebuilt_.Length() - before, verifier_->PieceHash(), !vouched});
+    // Kept until its verdict says it may go.
+    state_.pieces.push_back({rebuilt_.Length() - before, {}, true});
+    awaiting_.push_back({state_.pieces.size() - 1, piecePath, rebuilt_.Length(), deleting});
+    TakeVerdicts();
     window_.SetStatusText(TrFormat(kBytesLeft, {"0"}));
     ui_.Yield();
     if (!deleting) return true;
-    if (vouched) toDelete_.emplace_back(piecePath, rebuilt_.Length());
-    else unchecked_.push_back(piecePath);
     ++undeleted_;
     unsynced_ += state_.pieces.back().length;
     // One sync per batch, not per piece, keeps a delete-as-you-go join at the
@@ -439,7 +449,7 @@ bool JoinRun::JoinPiece(int32_t i)
     if (IoStatus s = DeleteJoined(); !s) return Fail(s), false;
     // A later disk's manifest goes with its piece; the first disk's stays with
     // the join-info file until the join is over, and so does the last disk's.
-    if (removable_ && vouched && i < count_ && !FileExists(set_.folder + FileNameOf(joinInfoPath_)))
+    if (removable_ && !state_.pieces.back().kept && i < count_ && !FileExists(set_.folder + FileNameOf(joinInfoPath_)))
         DeleteSetFile(ManifestOnDisk());
     return true;
 }
@@ -448,6 +458,10 @@ bool JoinRun::JoinPiece(int32_t i)
 // they are, before the pieces go.
 IoStatus JoinRun::DeleteJoined()
 {
+    // A piece found damaged now stops the run once the pieces before it are safe.
+    IoStatus damaged = verifier_->Settle();
+    if (!damaged) DropUnchecked();
+    TakeVerdicts();
     int64_t safe = 0;
     if (IoStatus s = rebuilt_.SyncWritten(safe); !s) return s;
     // After a failed write only the pieces wholly in the file count as joined.
@@ -463,7 +477,39 @@ IoStatus JoinRun::DeleteJoined()
     toDelete_.clear();
     undeleted_ = 0;
     unsynced_ = 0;
+    if (!damaged) return damaged;
     return rebuilt_.WriteFailure();
+}
+
+// The verdicts on the pieces joined: the hash each records, and whether it
+// goes with the next deletion or waits for the whole-file check.
+void JoinRun::TakeVerdicts()
+{
+    for (const JoinVerifier::Verdict& verdict : verifier_->TakeVerdicts()) {
+        if (awaiting_.empty()) break;
+        const Awaiting piece = std::move(awaiting_.front());
+        awaiting_.pop_front();
+        // With recovery data a piece without a line of its own is checked by
+        // its slices' MD5s at the end, and kept until then.
+        const bool vouched =
+            piece.deleting && verifier_->VouchesFor(verdict) && (!recovery_ || verdict.matched);
+        JoinedPiece& joined = state_.pieces[piece.index];
+        joined.hash = verdict.hash;
+        joined.kept = !vouched;
+        if (!piece.deleting) continue;
+        if (vouched) toDelete_.emplace_back(piece.path, piece.end);
+        else unvouched_.push_back(piece.path);
+    }
+}
+
+// A damaged piece was found among those not yet checked: it and the pieces
+// joined after it do not count as joined.
+void JoinRun::DropUnchecked()
+{
+    TakeVerdicts();
+    if (awaiting_.empty()) return;
+    state_.pieces.resize(awaiting_.front().index);
+    awaiting_.clear();
 }
 
 // When the run stops (a failure, Cancel, a question about a missing piece),
@@ -484,14 +530,14 @@ void JoinRun::Finish()
     if (!CloseRebuilt()) return;
     if (IoStatus s = verifier_->CheckWhole(rebuiltPath_); !s) return Fail(s);
     // Pieces that nothing vouched for stay, and the set's description with them.
-    if (deleting_ && (unchecked_.empty() || verifier_->WholeVouchedFor() || recoveryChecked_)) {
+    if (deleting_ && (unvouched_.empty() || verifier_->WholeVouchedFor() || recoveryChecked_)) {
         // A kill from here on leaves a state that says the join is complete,
         // so the same join run again only finishes the deleting.
         state_.complete = true;
         if (IoStatus s = WriteResumeState(statePath_, state_); !s) return Fail(s);
         // On a removable drive they are on disks gone by now.
         if (!removable_)
-            for (const std::string& path : unchecked_) DeleteSetFile(path);
+            for (const std::string& path : unvouched_) DeleteSetFile(path);
         // The recovery files go with the set: those on the disk in the drive.
         if (recovery_)
             for (const std::string& path : RecoveryFilesIn(set_.folder, set_.baseName)) DeleteSetFile(path);

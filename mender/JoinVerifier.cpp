@@ -124,28 +124,37 @@ CopyHasher* JoinVerifier::BeforePiece(const std::string& name, bool record)
 
 IoStatus JoinVerifier::AfterPiece(const std::string& piecePath, bool settle)
 {
-    pieceHash_.clear();
-    pieceMatched_ = false;
     unlined_ = unlined_ || !expected_;
     if (!hashingPiece_) {
+        // Verdicts go in the pieces' order: those still hashing come first.
+        if (IoStatus s = Settle(); !s) return s;
         unhashed_ = true;
+        verdicts_.push_back({});
         return IoStatus::Success();
     }
     hasher_->EndPiece();
     unchecked_.push_back({piecePath, expected_});
+    return Check(settle);
+}
+
+IoStatus JoinVerifier::Settle() { return unchecked_.empty() ? IoStatus::Success() : Check(true); }
+
+IoStatus JoinVerifier::Check(bool wait)
+{
     std::vector<Sha256Digest> digests;
-    if (IoStatus s = hasher_->TakePieceDigests(digests, settle); !s) return std::move(s).About(piecePath);
+    if (IoStatus s = hasher_->TakePieceDigests(digests, wait); !s) return std::move(s).About(unchecked_.front().path);
     for (const Sha256Digest& digest : digests) {
         const Unchecked piece = std::move(unchecked_.front());
         unchecked_.pop_front();
-        pieceHash_ = HexOf(digest);
-        pieceMatched_ = piece.line && pieceHash_ == *piece.line;
-        if (piece.line && !pieceMatched_) return IoStatus::Failure(DamagedPiece(FileNameOf(piece.path))).About(piece.path);
-    }
-    // What was taken belongs to the piece just joined only when nothing is left.
-    if (!unchecked_.empty()) {
-        pieceHash_.clear();
-        pieceMatched_ = false;
+        const std::string hash = HexOf(digest);
+        if (piece.line && hash != *piece.line) {
+            // The pieces joined after it no longer count: their hashes go unchecked.
+            unchecked_.clear();
+            std::vector<Sha256Digest> unchecked;
+            IgnoreResult(hasher_->TakePieceDigests(unchecked));
+            return IoStatus::Failure(DamagedPiece(FileNameOf(piece.path))).About(piece.path);
+        }
+        verdicts_.push_back({hash, piece.line.has_value()});
     }
     return IoStatus::Success();
 }

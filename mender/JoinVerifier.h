@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "CopyHasher.h"
@@ -65,16 +66,20 @@ public:
     // (naming the piece) when its hash, or that of a piece before it still
     // unchecked, differs from its line. With `settle` it waits for the hashing
     // to catch up; without, the piece may be checked after a later one, so
-    // that the copy need not wait for its hash.
+    // that the copy need not wait for its hash. Each piece checked gets its
+    // verdict, in the order of the pieces (also those before a failure).
     IoStatus AfterPiece(const std::string& piecePath, bool settle);
-    // The hash of the piece just joined; empty when it was not hashed or not
-    // settled.
-    const std::string& PieceHash() const { return pieceHash_; }
-    // Whether the piece just joined may be deleted: it matched its line, or
+    // Waits for the hashes of the pieces not yet checked and checks them.
+    IoStatus Settle();
+    struct Verdict {
+        std::string hash;  // empty when the piece was not hashed
+        bool matched = false;  // it matched a line of its own
+    };
+    // The verdicts given since the last call, oldest first.
+    std::vector<Verdict> TakeVerdicts() { return std::exchange(verdicts_, {}); }
+    // Whether a piece may be deleted by its verdict: it matched its line, or
     // no manifest of the set has been seen to check it by.
-    bool PieceVouchedFor() const { return !manifestSeen_ || pieceMatched_; }
-    // Whether the piece just joined matched a line of its own.
-    bool PieceMatched() const { return pieceMatched_; }
+    bool VouchesFor(const Verdict& verdict) const { return !manifestSeen_ || verdict.matched; }
     // A piece's place in the rebuilt file holds none of its bytes yet (a hole
     // the recovery data fills): the hashes of the whole file cannot speak for it.
     void PieceLeftOut() { unhashed_ = true; }
@@ -89,6 +94,8 @@ public:
 
 private:
     void StartHashing();
+    // Compares the digests ready (all of them with `wait`) with their lines.
+    IoStatus Check(bool wait);
 
     const std::string manifestName_;
     const std::string sourceName_;
@@ -105,11 +112,10 @@ private:
     };
     std::deque<Unchecked> unchecked_;  // pieces hashed and not yet compared, in order
     std::optional<std::string> wholeLine_;
-    std::string pieceHash_;
+    std::vector<Verdict> verdicts_;
     bool unlined_ = false;   // some piece had no line to check it by
     bool unhashed_ = false;  // some bytes of the rebuilt file went past no hasher
     bool hashingPiece_ = false;  // the piece being joined goes through the hasher
-    bool pieceMatched_ = false;
     bool wholeMatched_ = false;
 };
 

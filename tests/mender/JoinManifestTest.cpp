@@ -59,6 +59,16 @@ TEST(JoinManifest, EveryDamageIsCaughtAndNamedAndNothingPastItIsDeleted)
                 EXPECT_EQ(FileExists(set.piecePaths[k - 1]), !afterDelete || k >= c.piece) << "piece " << k;
             EXPECT_TRUE(FileExists(set.joinInfoPath));
             EXPECT_TRUE(FileExists(dir / "in/movie.sha256"));
+            if (!afterDelete) continue;
+            // Found while later pieces were copied, the damage still leaves a
+            // state of the pieces before it: mended, the set is resumed.
+            WriteBytes(set.piecePaths[c.piece - 1], set.pieces[c.piece - 1]);
+            JoinRun again;
+            again.window.afterDelete = true;
+            again.Run(set.joinInfoPath, dir / "out/");
+            EXPECT_EQ(again.QuestionsAfterFirst().size(), c.piece > 1 ? 1u : 0u) << "the resume question only";
+            EXPECT_EQ(ReadBytes(dir / "out/movie.avi"), set.Joined());
+            EXPECT_FALSE(FileExists(set.piecePaths[c.piece - 1]));
         }
     }
 }
