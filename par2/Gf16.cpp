@@ -6,7 +6,6 @@
 namespace par2 {
 namespace {
 
-constexpr uint32_t kGenerator = 0x1100B;
 constexpr uint32_t kOrder = 65535;  // the multiplicative group's size
 
 struct Tables {

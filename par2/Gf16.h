@@ -6,7 +6,14 @@
 
 namespace par2 {
 
+inline constexpr uint32_t kGenerator = 0x1100B;
+
 uint16_t GfMultiply(uint16_t a, uint16_t b);
+// a times x (2): a shift, and past x^15 the generator's reduction; no tables.
+constexpr uint16_t GfDouble(uint16_t a)
+{
+    return static_cast<uint16_t>(a & 0x8000 ? (static_cast<uint32_t>(a) << 1) ^ kGenerator : a << 1);
+}
 // a / b; b must not be 0.
 uint16_t GfDivide(uint16_t a, uint16_t b);
 uint16_t GfPower(uint16_t base, uint32_t exponent);

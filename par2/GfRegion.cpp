@@ -1,5 +1,7 @@
 #include "GfRegion.h"
 
+#include <algorithm>
+#include <cstring>
 #include <immintrin.h>
 
 #include "Gf16.h"
@@ -25,15 +27,19 @@ uint64_t AffineMatrix(const uint16_t (&bitProducts)[16], int from, int to)
 
 MulTable MulTableFor(uint16_t factor)
 {
+    // Products are linear: every entry is a sum of the sixteen single bits' products.
     MulTable t;
+    uint16_t bitProducts[16];
+    bitProducts[0] = factor;
+    for (int j = 1; j < 16; ++j) bitProducts[j] = GfDouble(bitProducts[j - 1]);
     for (int p = 0; p < 4; ++p)
-        for (uint16_t v = 0; v < 16; ++v) {
-            const uint16_t product = GfMultiply(factor, static_cast<uint16_t>(v << (4 * p)));
+        for (unsigned v = 0; v < 16; ++v) {
+            uint16_t product = 0;
+            for (int j = 0; j < 4; ++j)
+                if (v >> j & 1) product ^= bitProducts[4 * p + j];
             t.part[2 * p][v] = static_cast<uint8_t>(product);
             t.part[2 * p + 1][v] = static_cast<uint8_t>(product >> 8);
         }
-    uint16_t bitProducts[16];
-    for (int j = 0; j < 16; ++j) bitProducts[j] = GfMultiply(factor, static_cast<uint16_t>(1u << j));
     t.affine[0] = AffineMatrix(bitProducts, 0, 0);
     t.affine[1] = AffineMatrix(bitProducts, 1, 1);
     t.affine[2] = AffineMatrix(bitProducts, 0, 1);
@@ -45,25 +51,52 @@ namespace {
 
 constexpr size_t kHalf = kRegionBlock / 2;
 
+// Block by block through a copy, so that dst may be src.
 void ToPackedPortable(uint8_t* dst, const uint8_t* src, size_t bytes)
 {
-    for (size_t b = 0; b < bytes; b += kRegionBlock)
+    uint8_t block[kRegionBlock];
+    for (size_t b = 0; b < bytes; b += kRegionBlock) {
+        std::memcpy(block, src + b, kRegionBlock);
         for (size_t j = 0; j < kHalf; ++j) {
-            dst[b + j] = src[b + 2 * j];
-            dst[b + kHalf + j] = src[b + 2 * j + 1];
+            dst[b + j] = block[2 * j];
+            dst[b + kHalf + j] = block[2 * j + 1];
         }
+    }
 }
 
 void FromPackedPortable(uint8_t* dst, const uint8_t* src, size_t bytes)
 {
-    for (size_t b = 0; b < bytes; b += kRegionBlock)
+    uint8_t block[kRegionBlock];
+    for (size_t b = 0; b < bytes; b += kRegionBlock) {
+        std::memcpy(block, src + b, kRegionBlock);
         for (size_t j = 0; j < kHalf; ++j) {
-            dst[b + 2 * j] = src[b + j];
-            dst[b + 2 * j + 1] = src[b + kHalf + j];
+            dst[b + 2 * j] = block[j];
+            dst[b + 2 * j + 1] = block[kHalf + j];
         }
+    }
 }
 
-void MulAddPortable(uint8_t* dst, const uint8_t* src, size_t bytes, const MulTable& t)
+// Kernels without a group form: one pass over dst per input.
+using MulAddOne = void (*)(uint8_t* dst, const uint8_t* src, size_t bytes, const MulTable& table);
+template <MulAddOne One>
+void EachInput(uint8_t* dst, const uint8_t* const* srcs, const MulTable* tables, size_t count, size_t bytes)
+{
+    for (size_t i = 0; i < count; ++i) One(dst, srcs[i], bytes, tables[i]);
+}
+
+// Kernels that sum up to kGroup inputs in registers take the inputs group by group.
+constexpr size_t kGroup = 8;
+using MulAddGroup = void (*)(uint8_t* dst, const uint8_t* const* srcs, const MulTable* tables, size_t bytes);
+void InGroups(const MulAddGroup (&groups)[kGroup + 1], uint8_t* dst, const uint8_t* const* srcs,
+              const MulTable* tables, size_t count, size_t bytes)
+{
+    for (size_t i = 0; i < count; i += kGroup) {
+        const size_t n = std::min(kGroup, count - i);
+        groups[n](dst, srcs + i, tables + i, bytes);
+    }
+}
+
+void MulAddOnePortable(uint8_t* dst, const uint8_t* src, size_t bytes, const MulTable& t)
 {
     for (size_t b = 0; b < bytes; b += kRegionBlock)
         for (size_t j = 0; j < kHalf; ++j) {
@@ -107,7 +140,7 @@ CARVER_AVX2 void FromPackedAvx2(uint8_t* dst, const uint8_t* src, size_t bytes)
     }
 }
 
-CARVER_AVX2 void MulAddAvx2(uint8_t* dst, const uint8_t* src, size_t bytes, const MulTable& t)
+CARVER_AVX2 void MulAddOneAvx2(uint8_t* dst, const uint8_t* src, size_t bytes, const MulTable& t)
 {
     __m256i part[8];
     for (int i = 0; i < 8; ++i)
@@ -134,23 +167,30 @@ CARVER_AVX2 void MulAddAvx2(uint8_t* dst, const uint8_t* src, size_t bytes, cons
 
 // With GFNI a product is four matrix-times-byte instructions per 32 words
 // (eight table lookups and the nibble split without it). Same layout.
-__attribute__((target("avx2,gfni"))) void MulAddGfniAvx2(uint8_t* dst, const uint8_t* src, size_t bytes,
-                                                          const MulTable& t)
+template <size_t N>
+__attribute__((target("avx2,gfni"))) void MulAddGroupGfniAvx2(uint8_t* dst, const uint8_t* const* srcs,
+                                                               const MulTable* t, size_t bytes)
 {
-    const __m256i lowToLow = _mm256_set1_epi64x(static_cast<long long>(t.affine[0]));
-    const __m256i highToHigh = _mm256_set1_epi64x(static_cast<long long>(t.affine[1]));
-    const __m256i lowToHigh = _mm256_set1_epi64x(static_cast<long long>(t.affine[2]));
-    const __m256i highToLow = _mm256_set1_epi64x(static_cast<long long>(t.affine[3]));
+    __m256i lowToLow[N], highToHigh[N], lowToHigh[N], highToLow[N];
+    for (size_t i = 0; i < N; ++i) {
+        lowToLow[i] = _mm256_set1_epi64x(static_cast<long long>(t[i].affine[0]));
+        highToHigh[i] = _mm256_set1_epi64x(static_cast<long long>(t[i].affine[1]));
+        lowToHigh[i] = _mm256_set1_epi64x(static_cast<long long>(t[i].affine[2]));
+        highToLow[i] = _mm256_set1_epi64x(static_cast<long long>(t[i].affine[3]));
+    }
     for (size_t b = 0; b < bytes; b += kRegionBlock) {
-        const __m256i lo = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + b));
-        const __m256i hi = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + b + kHalf));
-        const __m256i outLo = _mm256_xor_si256(_mm256_gf2p8affine_epi64_epi8(lo, lowToLow, 0),
-                                               _mm256_gf2p8affine_epi64_epi8(hi, highToLow, 0));
-        const __m256i outHi = _mm256_xor_si256(_mm256_gf2p8affine_epi64_epi8(lo, lowToHigh, 0),
-                                               _mm256_gf2p8affine_epi64_epi8(hi, highToHigh, 0));
         __m256i* d = reinterpret_cast<__m256i*>(dst + b);
-        _mm256_storeu_si256(d, _mm256_xor_si256(_mm256_loadu_si256(d), outLo));
-        _mm256_storeu_si256(d + 1, _mm256_xor_si256(_mm256_loadu_si256(d + 1), outHi));
+        __m256i outLo = _mm256_loadu_si256(d), outHi = _mm256_loadu_si256(d + 1);
+        for (size_t i = 0; i < N; ++i) {
+            const __m256i lo = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(srcs[i] + b));
+            const __m256i hi = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(srcs[i] + b + kHalf));
+            outLo = _mm256_xor_si256(outLo, _mm256_xor_si256(_mm256_gf2p8affine_epi64_epi8(lo, lowToLow[i], 0),
+                                                             _mm256_gf2p8affine_epi64_epi8(hi, highToLow[i], 0)));
+            outHi = _mm256_xor_si256(outHi, _mm256_xor_si256(_mm256_gf2p8affine_epi64_epi8(lo, lowToHigh[i], 0),
+                                                             _mm256_gf2p8affine_epi64_epi8(hi, highToHigh[i], 0)));
+        }
+        _mm256_storeu_si256(d, outLo);
+        _mm256_storeu_si256(d + 1, outHi);
     }
 }
 
@@ -160,27 +200,60 @@ __attribute__((target("avx2,gfni"))) void MulAddGfniAvx2(uint8_t* dst, const uin
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 // A whole 64-byte block in one register: the matrices differ by 64-bit lane,
 // so one instruction gives [low to low | high to high] and another
-// [low to high | high to low], whose halves are swapped before the sum.
-__attribute__((target("avx512f,avx512bw,gfni"))) void MulAddGfniAvx512(uint8_t* dst, const uint8_t* src, size_t bytes,
-                                                               const MulTable& t)
+// [low to high | high to low], whose halves are swapped once the group's
+// products are summed.
+template <size_t N>
+__attribute__((target("avx512f,avx512bw,gfni"))) void MulAddGroupGfniAvx512(uint8_t* dst, const uint8_t* const* srcs,
+                                                                        const MulTable* t, size_t bytes)
 {
-    const auto m = [&](int i) { return static_cast<long long>(t.affine[i]); };
-    const __m512i straight = _mm512_set_epi64(m(1), m(1), m(1), m(1), m(0), m(0), m(0), m(0));
-    const __m512i crossed = _mm512_set_epi64(m(3), m(3), m(3), m(3), m(2), m(2), m(2), m(2));
+    __m512i straight[N], crossed[N];
+    for (size_t i = 0; i < N; ++i) {
+        const auto m = [&](int k) { return static_cast<long long>(t[i].affine[k]); };
+        straight[i] = _mm512_set_epi64(m(1), m(1), m(1), m(1), m(0), m(0), m(0), m(0));
+        crossed[i] = _mm512_set_epi64(m(3), m(3), m(3), m(3), m(2), m(2), m(2), m(2));
+    }
     for (size_t b = 0; b < bytes; b += kRegionBlock) {
-        const __m512i x = _mm512_loadu_si512(src + b);
-        const __m512i same = _mm512_gf2p8affine_epi64_epi8(x, straight, 0);
-        __m512i other = _mm512_gf2p8affine_epi64_epi8(x, crossed, 0);
-        other = _mm512_shuffle_i64x2(other, other, 0x4E);
-        _mm512_storeu_si512(dst + b, _mm512_ternarylogic_epi64(_mm512_loadu_si512(dst + b), same, other, 0x96));
+        __m512i same = _mm512_loadu_si512(dst + b), other = _mm512_setzero_si512();
+        for (size_t i = 0; i < N; ++i) {
+            const __m512i x = _mm512_loadu_si512(srcs[i] + b);
+            same = _mm512_xor_si512(same, _mm512_gf2p8affine_epi64_epi8(x, straight[i], 0));
+            other = _mm512_xor_si512(other, _mm512_gf2p8affine_epi64_epi8(x, crossed[i], 0));
+        }
+        _mm512_storeu_si512(dst + b, _mm512_xor_si512(same, _mm512_shuffle_i64x2(other, other, 0x4E)));
     }
 }
 #pragma GCC diagnostic pop
 #endif
 
-constexpr RegionKernels kPortable{"portable", ToPackedPortable, FromPackedPortable, MulAddPortable};
+constexpr RegionKernels kPortable{"portable", ToPackedPortable, FromPackedPortable, EachInput<MulAddOnePortable>};
 #if defined(__x86_64__)
-constexpr RegionKernels kAvx2{"avx2", ToPackedAvx2, FromPackedAvx2, MulAddAvx2};
+constexpr MulAddGroup kGfniAvx2Groups[] = {nullptr,
+                                          MulAddGroupGfniAvx2<1>,
+                                          MulAddGroupGfniAvx2<2>,
+                                          MulAddGroupGfniAvx2<3>,
+                                          MulAddGroupGfniAvx2<4>,
+                                          MulAddGroupGfniAvx2<5>,
+                                          MulAddGroupGfniAvx2<6>,
+                                          MulAddGroupGfniAvx2<7>,
+                                          MulAddGroupGfniAvx2<8>};
+constexpr MulAddGroup kGfniAvx512Groups[] = {nullptr,
+                                            MulAddGroupGfniAvx512<1>,
+                                            MulAddGroupGfniAvx512<2>,
+                                            MulAddGroupGfniAvx512<3>,
+                                            MulAddGroupGfniAvx512<4>,
+                                            MulAddGroupGfniAvx512<5>,
+                                            MulAddGroupGfniAvx512<6>,
+                                            MulAddGroupGfniAvx512<7>,
+                                            MulAddGroupGfniAvx512<8>};
+void MulAddGfniAvx2(uint8_t* dst, const uint8_t* const* srcs, const MulTable* tables, size_t count, size_t bytes)
+{
+    InGroups(kGfniAvx2Groups, dst, srcs, tables, count, bytes);
+}
+void MulAddGfniAvx512(uint8_t* dst, const uint8_t* const* srcs, const MulTable* tables, size_t count, size_t bytes)
+{
+    InGroups(kGfniAvx512Groups, dst, srcs, tables, count, bytes);
+}
+constexpr RegionKernels kAvx2{"avx2", ToPackedAvx2, FromPackedAvx2, EachInput<MulAddOneAvx2>};
 constexpr RegionKernels kGfniAvx2{"gfni-avx2", ToPackedAvx2, FromPackedAvx2, MulAddGfniAvx2};
 constexpr RegionKernels kGfniAvx512{"gfni-avx512", ToPackedAvx2, FromPackedAvx2, MulAddGfniAvx512};
 #endif

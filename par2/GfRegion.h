@@ -25,11 +25,13 @@ MulTable MulTableFor(uint16_t factor);
 
 struct RegionKernels {
     const char* name;
-    // Plain little-endian words to the packed layout, and back.
+    // Plain little-endian words to the packed layout, and back; dst may be src.
     void (*toPacked)(uint8_t* dst, const uint8_t* src, size_t bytes);
     void (*fromPacked)(uint8_t* dst, const uint8_t* src, size_t bytes);
-    // dst ^= src * factor, both packed.
-    void (*mulAdd)(uint8_t* dst, const uint8_t* src, size_t bytes, const MulTable& table);
+    // dst ^= the sum of srcs[i] * tables[i] for i < count, all packed. The
+    // vector kernels sum a group of inputs in registers, so that dst is read
+    // and written once per group rather than once per input.
+    void (*mulAdd)(uint8_t* dst, const uint8_t* const* srcs, const MulTable* tables, size_t count, size_t bytes);
 };
 
 // Plain C++ everywhere; the fastest the processor supports (AVX2 where it has it).

@@ -1,12 +1,14 @@
 #include "Packets.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <openssl/evp.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -238,12 +240,12 @@ private:
         hash.Update(header + 32, 32);
         if (p.type == PacketType::kRecvSlic) {
             if (bodyLength < 4) return false;
-            std::vector<char> chunk(1 << 20);
+            if (chunk_.empty()) chunk_.resize(1 << 20);  // once per file, not per slice
             for (uint64_t done = 0; done < bodyLength;) {
-                const size_t n = static_cast<size_t>(std::min<uint64_t>(chunk.size(), bodyLength - done));
-                if (!ReadAt(pos + kHeaderSize + done, chunk.data(), n)) return false;
-                if (done == 0) p.exponent = static_cast<uint32_t>(GetLe(chunk.data(), 4));
-                hash.Update(chunk.data(), n);
+                const size_t n = static_cast<size_t>(std::min<uint64_t>(chunk_.size(), bodyLength - done));
+                if (!ReadAt(pos + kHeaderSize + done, chunk_.data(), n)) return false;
+                if (done == 0) p.exponent = static_cast<uint32_t>(GetLe(chunk_.data(), 4));
+                hash.Update(chunk_.data(), n);
                 done += n;
             }
             p.dataOffset = pos + kRecoveryHeaderSize;
@@ -278,6 +280,7 @@ private:
 
     int fd_;
     uint64_t length_ = 0;
+    std::vector<char> chunk_;
 };
 
 void AddPacket(RecoverySet& set, const FoundPacket& p, const std::string& path)
@@ -319,21 +322,30 @@ void AddPacket(RecoverySet& set, const FoundPacket& p, const std::string& path)
 RecoverySet ReadRecoveryFiles(const std::vector<std::string>& paths)
 {
     RecoverySet set;
-    std::vector<std::vector<FoundPacket>> perFile;
+    std::vector<std::vector<FoundPacket>> perFile(paths.size());
+    // Two threads take the files in turn: a volume's check is an MD5 of all its bytes.
+    std::atomic<size_t> next{0};
+    const auto scan = [&] {
+        for (size_t i; (i = next++) < paths.size();) {
+            const int fd = ::open(paths[i].c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+            if (fd < 0) continue;
+            struct stat st;
+            if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) perFile[i] = PacketScanner(fd).Scan();
+            ::close(fd);
+        }
+    };
+    {
+        std::jthread helper;
+        if (paths.size() > 1) helper = std::jthread(scan);
+        scan();
+    }
     bool fixed = false;
-    for (const std::string& path : paths) {
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
-        perFile.emplace_back();
-        if (fd < 0) continue;
-        struct stat st;
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) perFile.back() = PacketScanner(fd).Scan();
-        ::close(fd);
-        for (const FoundPacket& p : perFile.back())
+    for (size_t i = 0; i < paths.size() && !fixed; ++i)
+        for (const FoundPacket& p : perFile[i])
             if (!fixed && p.type == PacketType::kMain && Md5Of(p.body) == p.setId) {
                 set.setId = p.setId;
                 fixed = true;
             }
-    }
     if (!fixed) return set;
     // The Main packet first: the recovery slices are checked against its slice size.
     for (const bool main : {true, false})

@@ -178,39 +178,41 @@ IoStatus Repair(const RecoverySet& set, const std::vector<RepairFile>& inputs, c
     c.sources = std::move(known);
     for (uint32_t e : used) c.sources.push_back({set.recovery.at(e).path, set.recovery.at(e).offset, set.sliceSize});
 
-    std::map<std::string, int> targets;  // descriptors of the files written
-    IoStatus st = Combine(
-        c,
-        [&](size_t o, uint64_t offset, const uint8_t* data, size_t size) -> IoStatus {
-            Lost& l = lost[o];
-            l.md5.Update(data, size);
-            if (offset >= l.length) return IoStatus::Success();
-            const SliceSource& target = inputs[static_cast<size_t>(plan.inputIndex[l.file])].target;
-            auto it = targets.find(target.path);
-            if (it == targets.end()) {
-                const int fd = ::open(target.path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
-                if (fd < 0) return IoStatus::FromErrno(errno).About(target.path);
-                struct stat st;
-                if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-                    ::close(fd);
-                    return IoStatus::Failure(kNotRegularFile).About(target.path);
+    // The files written are opened first: the combination writes from its threads.
+    std::map<std::string, int> targets;
+    IoStatus st = IoStatus::Success();
+    for (const Lost& l : lost) {
+        const std::string& path = inputs[static_cast<size_t>(plan.inputIndex[l.file])].target.path;
+        if (targets.contains(path) || !st) continue;
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
+        struct stat info;
+        if (fd < 0) st = IoStatus::FromErrno(errno).About(path);
+        else if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) st = IoStatus::Failure(kNotRegularFile).About(path);
+        if (fd >= 0) targets.emplace(path, fd);
+    }
+    if (st)
+        st = Combine(
+            c,
+            [&](size_t o, uint64_t offset, const uint8_t* data, size_t size) -> IoStatus {
+                Lost& l = lost[o];
+                l.md5.Update(data, size);
+                if (offset >= l.length) return IoStatus::Success();
+                const SliceSource& target = inputs[static_cast<size_t>(plan.inputIndex[l.file])].target;
+                const int fd = targets.at(target.path);
+                const char* p = reinterpret_cast<const char*>(data);
+                size_t left = static_cast<size_t>(std::min<uint64_t>(size, l.length - offset));
+                uint64_t pos = target.offset + l.start + offset;
+                while (left > 0) {
+                    const ssize_t n = ::pwrite(fd, p, left, static_cast<off_t>(pos));
+                    if (n < 0 && errno == EINTR) continue;
+                    if (n < 0) return IoStatus::FromErrno(errno).About(target.path);
+                    p += n;
+                    pos += static_cast<uint64_t>(n);
+                    left -= static_cast<size_t>(n);
                 }
-                it = targets.emplace(target.path, fd).first;
-            }
-            const char* p = reinterpret_cast<const char*>(data);
-            size_t left = static_cast<size_t>(std::min<uint64_t>(size, l.length - offset));
-            uint64_t pos = target.offset + l.start + offset;
-            while (left > 0) {
-                const ssize_t n = ::pwrite(it->second, p, left, static_cast<off_t>(pos));
-                if (n < 0 && errno == EINTR) continue;
-                if (n < 0) return IoStatus::FromErrno(errno).About(target.path);
-                p += n;
-                pos += static_cast<uint64_t>(n);
-                left -= static_cast<size_t>(n);
-            }
-            return IoStatus::Success();
-        },
-        limits, progress);
+                return IoStatus::Success();
+            },
+            limits, progress);
     for (const auto& [path, fd] : targets)
         if (::close(fd) != 0 && st) st = IoStatus::FromErrno(errno).About(path);
     if (!st) return st;

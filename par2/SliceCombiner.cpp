@@ -1,6 +1,7 @@
 #include "SliceCombiner.h"
 
 #include <algorithm>
+#include <barrier>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -90,63 +91,83 @@ IoStatus Combine(const Combination& c, const CombineSink& sink, const CombineLim
     const RegionKernels& k = BestKernels();
     const size_t batch = std::max<size_t>(1, std::min(kBatchInputs, sources));
     const uint64_t sliceBlocks = (c.sliceSize + kRegionBlock - 1) / kRegionBlock;
-    const uint64_t budgetBlocks = limits.memoryBytes / kRegionBlock / (outputs + batch + 1);
+    const uint64_t budgetBlocks = limits.memoryBytes / kRegionBlock / (outputs + batch);
     const size_t chunk = static_cast<size_t>(std::clamp<uint64_t>(budgetBlocks, 1, sliceBlocks)) * kRegionBlock;
-    const unsigned threads = std::max(1u, std::min<unsigned>(limits.threads, static_cast<unsigned>(outputs)));
+    const unsigned threads = std::max(1u, limits.threads);
 
     Buffer accumulators = Allocate(outputs * chunk);
     Buffer inputs = Allocate(batch * chunk);
-    Buffer plain = Allocate(chunk);
-    SourceFiles files;
-    uint64_t done = 0;
     const uint64_t total = sources * c.sliceSize;
+    uint64_t done = 0;
+    // Each thread writes only its own status; the barrier's completion, run
+    // while every thread waits, decides for all whether they go on.
+    std::vector<IoStatus> failures(threads);
+    bool cancelled = false, halt = false;
+    const auto decide = [&]() noexcept {
+        halt = cancelled || std::any_of(failures.begin(), failures.end(), [](const IoStatus& f) { return !f; });
+    };
+    std::barrier step(static_cast<std::ptrdiff_t>(threads), decide);
 
-    for (uint64_t offset = 0; offset < c.sliceSize; offset += chunk) {
-        const size_t bytes = static_cast<size_t>(std::min<uint64_t>(chunk, c.sliceSize - offset));
-        const size_t blocks = (bytes + kRegionBlock - 1) / kRegionBlock * kRegionBlock;
-        std::memset(accumulators.get(), 0, outputs * chunk);
-        for (size_t first = 0; first < sources; first += batch) {
-            const size_t count = std::min(batch, sources - first);
-            for (size_t b = 0; b < count; ++b) {
-                const SliceSource& s = c.sources[first + b];
-                const size_t have = offset < s.length ? static_cast<size_t>(std::min<uint64_t>(bytes, s.length - offset)) : 0;
-                std::memset(plain.get() + have, 0, blocks - have);
-                if (IoStatus st = files.Read(s, offset, plain.get(), have); !st) return st;
-                k.toPacked(inputs.get() + b * chunk, plain.get(), blocks);
-                done += bytes;
-            }
-            // Each thread owns every threads-th output; the batch of inputs is
-            // shared, read-only. A cache block of the batch's inputs (in the
-            // second-level cache) serves all the thread's outputs in turn, so
-            // the inputs come from memory once per thread, not once per output.
-            auto work = [&](unsigned t) {
-                struct Term {
-                    size_t output, input;
-                    MulTable table;
-                };
-                std::vector<Term> terms;  // by output, so that its accumulator stays in the first-level cache
+    // Every thread reads and packs its share of each batch of sources (the
+    // reads from the page cache cost about a third of the products), then
+    // works on its share of the outputs: thread t owns sources and outputs
+    // t, t + threads, …
+    auto work = [&](unsigned t) {
+        SourceFiles files;
+        std::vector<MulTable> tables;
+        std::vector<const uint8_t*> rows(batch);
+        for (uint64_t offset = 0; offset < c.sliceSize; offset += chunk) {
+            const size_t bytes = static_cast<size_t>(std::min<uint64_t>(chunk, c.sliceSize - offset));
+            const size_t blocks = (bytes + kRegionBlock - 1) / kRegionBlock * kRegionBlock;
+            for (size_t o = t; o < outputs; o += threads) std::memset(accumulators.get() + o * chunk, 0, blocks);
+            for (size_t first = 0; first < sources; first += batch) {
+                const size_t count = std::min(batch, sources - first);
+                for (size_t b = t; b < count && failures[t]; b += threads) {
+                    const SliceSource& s = c.sources[first + b];
+                    uint8_t* slot = inputs.get() + b * chunk;
+                    const size_t have =
+                        offset < s.length ? static_cast<size_t>(std::min<uint64_t>(bytes, s.length - offset)) : 0;
+                    std::memset(slot + have, 0, blocks - have);
+                    failures[t] = files.Read(s, offset, slot, have);
+                    k.toPacked(slot, slot, blocks);
+                }
+                step.arrive_and_wait();
+                if (halt) return;
+                // A cache block of the batch's inputs (in the second-level
+                // cache) serves all the thread's outputs in turn, so the
+                // inputs come from memory once per thread, not once per output.
+                tables.clear();
                 for (size_t o = t; o < outputs; o += threads)
-                    for (size_t b = 0; b < count; ++b)
-                        if (const uint16_t f = c.factors[o][first + b]; f != 0) terms.push_back({o, b, MulTableFor(f)});
+                    for (size_t b = 0; b < count; ++b) tables.push_back(MulTableFor(c.factors[o][first + b]));
                 for (size_t at = 0; at < blocks; at += kCacheBlock) {
                     const size_t n = std::min(kCacheBlock, blocks - at);
-                    for (const Term& x : terms)
-                        k.mulAdd(accumulators.get() + x.output * chunk + at, inputs.get() + x.input * chunk + at, n,
-                                 x.table);
+                    for (size_t b = 0; b < count; ++b) rows[b] = inputs.get() + b * chunk + at;
+                    for (size_t o = t, own = 0; o < outputs; o += threads, ++own)
+                        k.mulAdd(accumulators.get() + o * chunk + at, rows.data(), tables.data() + own * count, count,
+                                 n);
                 }
-            };
-            std::vector<std::thread> helpers;
-            for (unsigned t = 1; t < threads; ++t) helpers.emplace_back(work, t);
-            work(0);
-            for (std::thread& h : helpers) h.join();
-            if (progress && !progress(done, total)) return IoStatus::Failure("");
+                step.arrive_and_wait();  // the batch's inputs are free again
+                if (t == 0) {
+                    done += count * bytes;
+                    if (progress && !progress(done, total)) cancelled = true;
+                }
+            }
+            for (size_t o = t; o < outputs && failures[t]; o += threads) {
+                uint8_t* words = accumulators.get() + o * chunk;
+                k.fromPacked(words, words, blocks);
+                failures[t] = sink(o, offset, words, bytes);
+            }
+            step.arrive_and_wait();
+            if (halt) return;
         }
-        for (size_t o = 0; o < outputs; ++o) {
-            k.fromPacked(plain.get(), accumulators.get() + o * chunk, blocks);
-            if (IoStatus st = sink(o, offset, plain.get(), bytes); !st) return st;
-        }
-    }
-    return IoStatus::Success();
+    };
+    std::vector<std::thread> helpers;
+    for (unsigned t = 1; t < threads; ++t) helpers.emplace_back(work, t);
+    work(0);
+    for (std::thread& h : helpers) h.join();
+    for (IoStatus& f : failures)
+        if (!f) return std::move(f);
+    return cancelled ? IoStatus::Failure("") : IoStatus::Success();
 }
 
 }  // namespace par2

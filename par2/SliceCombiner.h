@@ -34,7 +34,9 @@ struct CombineLimits {
 };
 
 // Receives every output chunk by chunk, in order of offset for each output
-// (plain little-endian words); a failure ends the combination.
+// (plain little-endian words); a failure ends the combination. Called from
+// the combining threads: each output always from the same one, and calls for
+// different outputs may run at the same time.
 using CombineSink = std::function<IoStatus(size_t output, uint64_t offset, const uint8_t* data, size_t size)>;
 // Told the bytes of source read so far and their total (all chunks); false
 // cancels, and Combine then returns a failure with an empty description.

@@ -30,6 +30,8 @@ TEST(Field, ProductsFollowTheGeneratorAndDivisionUndoesThem)
     EXPECT_EQ(GfMultiply(0x8000, 2), 0x100B);
     EXPECT_EQ(GfPower(2, 16), 0x100B);
     EXPECT_EQ(GfPower(2, 65535), 1);
+    EXPECT_EQ(GfDouble(0x8000), 0x100B);
+    EXPECT_EQ(GfDouble(0x4321), 0x8642);
     EXPECT_EQ(GfPower(0, 0), 1);
     std::mt19937 random(7);
     for (int i = 0; i < 20000; ++i) {
@@ -51,27 +53,40 @@ TEST(Field, EveryKernelMultipliesWordsAsTheFieldDoes)
 {
     std::mt19937 random(3);
     const size_t bytes = 64 * 37;
-    std::vector<uint8_t> src(bytes), dst(bytes), expected(bytes);
-    for (auto& b : src) b = static_cast<uint8_t>(random());
+    const std::vector<uint16_t> factors{0, 1, 2, 0x100B, 0xFFFF, 12345, 0x8000, 7, 40000};
+    std::vector<std::vector<uint8_t>> src(17, std::vector<uint8_t>(bytes));
+    std::vector<uint8_t> dst(bytes);
+    for (auto& s : src)
+        for (auto& b : s) b = static_cast<uint8_t>(random());
     for (auto& b : dst) b = static_cast<uint8_t>(random());
-    for (uint16_t factor : {0, 1, 2, 0x100B, 0xFFFF, 12345}) {
+    const auto word = [](const std::vector<uint8_t>& v, size_t w) { return static_cast<uint16_t>(v[2 * w] | v[2 * w + 1] << 8); };
+    // One input, a group's remainder, a whole group, more than one group.
+    for (size_t count : {1, 3, 8, 9, 17}) {
+        std::vector<MulTable> tables;
+        std::vector<uint8_t> expected(bytes);
+        for (size_t i = 0; i < count; ++i) tables.push_back(MulTableFor(factors[i % factors.size()]));
         for (size_t w = 0; w < bytes / 2; ++w) {
-            const uint16_t s = static_cast<uint16_t>(src[2 * w] | src[2 * w + 1] << 8);
-            const uint16_t p = GfMultiply(s, factor) ^ static_cast<uint16_t>(dst[2 * w] | dst[2 * w + 1] << 8);
+            uint16_t p = word(dst, w);
+            for (size_t i = 0; i < count; ++i) p ^= GfMultiply(word(src[i], w), factors[i % factors.size()]);
             expected[2 * w] = static_cast<uint8_t>(p);
             expected[2 * w + 1] = static_cast<uint8_t>(p >> 8);
         }
         for (const RegionKernels* k : SupportedKernels()) {
-            std::vector<uint8_t> packedSrc(bytes), acc(bytes), out(bytes);
-            k->toPacked(packedSrc.data(), src.data(), bytes);
+            std::vector<std::vector<uint8_t>> packed(src.begin(), src.begin() + static_cast<long>(count));
+            std::vector<const uint8_t*> rows;
+            for (auto& p : packed) {
+                k->toPacked(p.data(), p.data(), bytes);  // in place
+                rows.push_back(p.data());
+            }
+            std::vector<uint8_t> acc(bytes);
             k->toPacked(acc.data(), dst.data(), bytes);
-            k->mulAdd(acc.data(), packedSrc.data(), bytes, MulTableFor(factor));
-            k->fromPacked(out.data(), acc.data(), bytes);
-            EXPECT_EQ(out, expected) << k->name << " factor " << factor;
+            k->mulAdd(acc.data(), rows.data(), tables.data(), count, bytes);
+            k->fromPacked(acc.data(), acc.data(), bytes);
+            EXPECT_EQ(acc, expected) << k->name << " inputs " << count;
             // The packed layout is one for every kernel.
             std::vector<uint8_t> portable(bytes);
-            PortableKernels().toPacked(portable.data(), src.data(), bytes);
-            EXPECT_EQ(packedSrc, portable) << k->name;
+            PortableKernels().toPacked(portable.data(), src[0].data(), bytes);
+            EXPECT_EQ(packed[0], portable) << k->name;
         }
     }
 }
