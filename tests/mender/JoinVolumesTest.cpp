@@ -144,11 +144,19 @@ TEST(JoinVolumes, ALostDiskIsRebuiltFromTheRecoveryDisksAfterTheLast)
         uint32_t volumes;       // recovery slices, on disk 4
         bool afterDelete;
         std::string failure;    // empty: the file is rebuilt
+        // Disks whose piece is damaged, and whether the set has its manifest
+        // (without one only the slices' MD5s tell, once the join is done).
+        std::vector<int> damaged = {};
+        bool manifest = true;
     } cases[] = {
         {"disk 2 lost, deleting as it goes", {2}, 2, true, ""},
         {"disk 1's piece lost, keeping the set", {}, 1, false, ""},
         {"disks 2 and 3 lost, one recovery slice", {2, 3}, 1, true,
          "「movie.002」「movie.003」を修復できません　修復用ﾃﾞｰﾀがあと 1 ｽﾗｲｽ必要です"},
+        {"disk 2's piece damaged, no manifest, deleting as it goes", {}, 1, true, "", {2}, false},
+        {"disk 2 lost and disk 3's piece damaged, no manifest, keeping the set", {2}, 2, false, "", {3}, false},
+        {"disks 1 and 3 damaged, no manifest, one recovery slice", {}, 1, true,
+         "「movie.001」「movie.003」を修復できません　修復用ﾃﾞｰﾀがあと 1 ｽﾗｲｽ必要です", {1, 3}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -168,10 +176,16 @@ TEST(JoinVolumes, ALostDiskIsRebuiltFromTheRecoveryDisksAfterTheLast)
             const std::string folder = tree.DiskFolder("DISK" + std::to_string(k)) + "/films/";
             ASSERT_TRUE(par2::WriteIndexFile(d, folder + "movie.par2"));
             if (k > 1 && k < 4) std::filesystem::rename(set.piecePaths[k - 1], folder + "movie.00" + std::to_string(k));
-            if (k < 4) WriteDiskManifest(set, k, folder);
+            if (k < 4 && c.manifest) WriteDiskManifest(set, k, folder);
+            if (std::count(c.damaged.begin(), c.damaged.end(), k) != 0) {
+                const std::string piece = folder + "movie.00" + std::to_string(k);
+                std::string bytes = ReadBytes(piece);
+                bytes[bytes.size() / 2] ^= 0x20;
+                WriteBytes(piece, bytes);
+            }
         }
         // Piece 1 lost from the disk that keeps the set's description.
-        if (c.lost.empty()) std::filesystem::remove(set.piecePaths[0]);
+        if (c.lost.empty() && c.damaged.empty()) std::filesystem::remove(set.piecePaths[0]);
         tree.Mount("DISK1", tree.Media("A"));
         const std::string joinInfo = tree.Media("A/films/movie.000");
 
@@ -197,19 +211,28 @@ TEST(JoinVolumes, ALostDiskIsRebuiltFromTheRecoveryDisksAfterTheLast)
         const std::vector<std::string> texts = ui.Texts();
         if (c.failure.empty()) {
             EXPECT_EQ(ReadBytes(tree.At("out/movie.avi")), set.Joined());
-            EXPECT_EQ(window.rebuilt.size(), c.lost.empty() ? 1u : c.lost.size());
+            EXPECT_EQ(window.rebuilt.size(), std::max<size_t>(1, c.lost.size() + c.damaged.size()));
             EXPECT_EQ(texts.back(), DiskPrompt("４")) << "the recovery disk is asked for after the last piece's";
+            // A damaged piece without a line is never deleted: its disk left before its slices were checked.
+            for (const int k : c.damaged)
+                EXPECT_TRUE(std::filesystem::exists(tree.DiskFolder("DISK" + std::to_string(k)) + "/films/movie.00" +
+                                                    std::to_string(k)));
             // The recovery files go with the set, from the disk in the drive.
             EXPECT_EQ(std::filesystem::is_empty(tree.DiskFolder("DISK4") + "/films"), c.afterDelete);
         } else {
             ASSERT_FALSE(texts.empty());
             EXPECT_NE(texts.back().find(c.failure), std::string::npos) << texts.back();
             EXPECT_EQ(NamesIn(tree.DiskFolder("DISK4") + "/films").size(), 2u) << "nothing deleted there";
-            EXPECT_EQ(NamesIn(tree.DiskFolder("DISK1") + "/films"),
-                      (std::vector<std::string>{"movie.000", "movie.par2", "movie.sha256"}));
-            // Piece 1 went only once it was in the rebuilt file, which a rerun
-            // with the recovery disks finishes: the state records the holes.
-            EXPECT_NE(ReadBytes(tree.At("out/.movie.avi.mender-resume")).find(" - hole\n"), std::string::npos);
+            // Piece 1 went only once it was in the rebuilt file and matched
+            // its line; a damaged one without a line stays.
+            const std::vector<std::string> disk1 =
+                c.manifest ? std::vector<std::string>{"movie.000", "movie.par2", "movie.sha256"}
+                           : std::vector<std::string>{"movie.000", "movie.001", "movie.par2"};
+            EXPECT_EQ(NamesIn(tree.DiskFolder("DISK1") + "/films"), disk1);
+            // A rerun with the recovery disks finishes the join: the state records the holes.
+            if (!c.lost.empty()) {
+                EXPECT_NE(ReadBytes(tree.At("out/.movie.avi.mender-resume")).find(" - hole\n"), std::string::npos);
+            }
         }
         EXPECT_FALSE(std::filesystem::exists(tree.At("out/.movie.avi.mender-resume.rec"))) << "no recovery slices left behind";
     }
