@@ -4,8 +4,9 @@
 # set's manifest (a line per piece, as the split writes it), with the engine
 # on the same set without it, and with cat; then the engine deleting the set
 # as it goes (-d, which syncs before each deletion) against cat followed by a
-# sync of the file. Every rebuilt file is compared with the source. Prints the
-# medians, the ratios, the engine's processor time and its peak memory.
+# sync of the file, and against cat, sync and rm of the pieces (the same work
+# done by the tools). Every rebuilt file is compared with the source. Prints
+# the medians, the ratios, the engine's processor time and its peak memory.
 # Usage: bench/join.sh <build folder>
 set -euo pipefail
 build=$1
@@ -25,7 +26,7 @@ for ((k = 1; k <= count; k++)); do pieces+=("$(printf '%s/set/movie.%03d' "$work
 (cd "$work/set" && sha256sum movie.[0-9][0-9][0-9] | grep -v ' movie\.000$') > "$work/movie.sha256"
 
 same() { cmp -s "$1" "$work/movie.avi" || fail "$1 differs from the source"; }
-checked_ns=() plain_ns=() cat_ns=() deleting_ns=() synced_ns=() checked_cpu=() plain_cpu=() deleting_cpu=()
+checked_ns=() plain_ns=() cat_ns=() deleting_ns=() synced_ns=() removed_ns=() checked_cpu=() plain_cpu=() deleting_cpu=()
 for ((r = 1; r <= runs; r++)); do
   cp "$work/movie.sha256" "$work/set/movie.sha256"
   rm -f "$work/engine/movie.avi"
@@ -52,10 +53,17 @@ for ((r = 1; r <= runs; r++)); do
   timed sh -c 'cat "$@" > "$0" && sync "$0"' "$work/cat/movie.avi" "${pieces[@]}"
   synced_ns+=("$t")
   same "$work/cat/movie.avi"
+  # The same work done by the tools: the pieces deleted once the file is safe.
+  rm -rf "$work/copy" "$work/cat/movie.avi"
+  cp -r "$work/set" "$work/copy"
+  copies=(); for p in "${pieces[@]}"; do copies+=("$work/copy/${p##*/}"); done
+  timed sh -c 'cat "$@" > "$0" && sync "$0" && rm "$@"' "$work/cat/movie.avi" "${copies[@]}"
+  removed_ns+=("$t")
+  same "$work/cat/movie.avi"
 done
 
 awk -v c="$(median "${checked_ns[@]}")" -v p="$(median "${plain_ns[@]}")" -v s="$(median "${cat_ns[@]}")" \
-    -v d="$(median "${deleting_ns[@]}")" -v y="$(median "${synced_ns[@]}")" \
+    -v d="$(median "${deleting_ns[@]}")" -v y="$(median "${synced_ns[@]}")" -v x="$(median "${removed_ns[@]}")" \
     -v cc="$(median "${checked_cpu[@]}")" -v pc="$(median "${plain_cpu[@]}")" -v dc="$(median "${deleting_cpu[@]}")" \
     -v peak="$peak" -v n="$count" -v runs="$runs" 'BEGIN {
   printf "join 1 GiB in %d pieces, median of %d alternating runs:\n", n, runs
@@ -64,4 +72,5 @@ awk -v c="$(median "${checked_ns[@]}")" -v p="$(median "${plain_ns[@]}")" -v s="
   printf "  checking / cat %.2f (goal 1.3), without / cat %.2f (goal 1.05)\n", c / s, p / s
   printf "  deleting as it goes (-d) %.3f s (processor %.3f s), cat + sync %.3f s: %.2f (goal 1.0)\n",
          d / 1e9, dc / 1e3, y / 1e9, d / y
+  printf "  cat + sync + rm of the pieces %.3f s: -d against it %.2f\n", x / 1e9, d / x
   printf "  engine peak memory %.1f MiB (goal under 10)\n", peak / 1024 }'
