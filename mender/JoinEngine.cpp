@@ -1,6 +1,7 @@
 #include <cerrno>
 #include <deque>
 
+#include "BatchDeleter.h"
 #include "JoinDisks.h"
 #include "JoinRecovery.h"
 #include "JoinResume.h"
@@ -76,6 +77,7 @@ private:
     bool JoinPiece(int32_t i);
     IoStatus DeleteJoined();
     void DeleteJoinedBeforeStop();
+    void FinishDeletions();
     void TakeVerdicts();
     void DropUnchecked();
     void Finish();
@@ -143,6 +145,7 @@ private:
         bool deleting;  // joined with the delete option
     };
     std::deque<Awaiting> awaiting_;
+    BatchDeleter deleter_;
     int32_t undeleted_ = 0;     // pieces joined for deletion since the last sync
     int64_t unsynced_ = 0;      // their bytes
     int32_t first_ = 1;         // the first piece this run joins
@@ -162,6 +165,7 @@ private:
 void JoinRun::Run()
 {
     Join();
+    FinishDeletions();
     // A run that ends with nothing in the folder it made takes the folder away again.
     if (createdFolder_) RemoveFolderIfEmpty(WithBackslash(destinationFolder_));
 }
@@ -472,9 +476,16 @@ IoStatus JoinRun::DeleteJoined()
     state.pieces.resize(whole);
     if (IoStatus s = WriteResumeState(statePath_, state); !s) return s;
     deleting_ = true;
+    std::vector<std::string> safePieces;
     for (const auto& [path, pieceEnd] : toDelete_)
-        if (pieceEnd <= safe) DeleteSetFile(path);
+        if (pieceEnd <= safe) safePieces.push_back(path);
     toDelete_.clear();
+    // A removable drive's piece goes before its disk leaves the drive; on a
+    // fixed drive the join goes on while a batch is deleted.
+    if (removable_)
+        for (const std::string& path : safePieces) DeleteSetFile(path);
+    else
+        deleter_.Delete(std::move(safePieces));
     undeleted_ = 0;
     unsynced_ = 0;
     if (!damaged) return damaged;
@@ -518,6 +529,12 @@ void JoinRun::DropUnchecked()
 void JoinRun::DeleteJoinedBeforeStop()
 {
     if (undeleted_ > 0) IgnoreResult(DeleteJoined());
+    FinishDeletions();
+}
+
+void JoinRun::FinishDeletions()
+{
+    for (const BatchDeleter::Failure& failure : deleter_.Wait()) window_.DeletionFailed(failure.path, failure.reason);
 }
 
 void JoinRun::Finish()
@@ -526,6 +543,8 @@ void JoinRun::Finish()
     if (undeleted_ > 0) {
         if (IoStatus s = DeleteJoined(); !s) return Fail(s);
     }
+    // Before the state can say the join is complete.
+    FinishDeletions();
     if (!FillHoles()) return;
     if (!CloseRebuilt()) return;
     if (IoStatus s = verifier_->CheckWhole(rebuiltPath_); !s) return Fail(s);
@@ -794,6 +813,7 @@ bool JoinRun::CloseRebuilt()
 
 void JoinRun::Fail(const IoStatus& cause)
 {
+    FinishDeletions();
     failed_ = true;
     IgnoreResult(rebuilt_.Close());  // the run has failed already
     ClearProgress();

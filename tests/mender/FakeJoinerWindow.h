@@ -64,6 +64,9 @@ public:
     // The pieces rebuilt from the recovery data, in order.
     std::vector<std::string> rebuilt;
     void PieceRebuilt(const std::string& name) override { rebuilt.push_back(name); }
+    // The files the delete option left, in the order told.
+    std::vector<std::string> deletionFailures;
+    void DeletionFailed(const std::string& path, const std::string&) override { deletionFailures.push_back(path); }
     std::string KetugoFileNameText() override { return ketugoFileName; }
     void SetAfterFileNameText(const std::string& text) override { afterFileName = text; }
 };

@@ -63,6 +63,7 @@ TEST(JoinDelete, AReadOnlyPieceStaysWithoutAMessage)
     EXPECT_FALSE(FileExists(set.piecePaths[0]));
     EXPECT_TRUE(FileExists(set.piecePaths[1]));
     EXPECT_FALSE(FileExists(set.piecePaths[2]));
+    EXPECT_EQ(run.window.deletionFailures, std::vector<std::string>{set.piecePaths[1]}) << "told once, by the run";
 }
 
 TEST(JoinDelete, TheOptionIsReadAfterEachPiece)
