@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <dirent.h>
+#include <map>
 
 #include "JoinRecovery.h"
 #include "JoinSteps.h"
@@ -61,12 +62,13 @@ SetRepairResult RepairSetBeforeJoin(const std::string& joinInfoPath, std::vector
     par2::RecoverySet set = par2::ReadRecoveryFiles({files.front()});
     if (!set.Complete()) set = par2::ReadRecoveryFiles(files);
     if (!set.Complete()) return SetRepairResult::NothingToDo;
+    std::map<std::string, uint64_t> lengths;  // by name
+    for (const auto& [id, f] : set.files) lengths.emplace(f.name, f.length);
     bool whole = true, covered = true;
     for (int32_t k = 1; k <= *count; ++k) {
-        const auto it = std::find_if(set.files.begin(), set.files.end(),
-                                     [&](const auto& f) { return f.second.name == names.PieceFileName(k); });
-        if (it == set.files.end()) covered = false;
-        else if (FileLength(names.PiecePath(k)) != static_cast<int64_t>(it->second.length)) whole = false;
+        const auto it = lengths.find(names.PieceFileName(k));
+        if (it == lengths.end()) covered = false;
+        else if (FileLength(names.PiecePath(k)) != static_cast<int64_t>(it->second)) whole = false;
     }
     // Recovery data of other files (an older set) cannot speak for these pieces.
     if (!covered) return SetRepairResult::NothingToDo;

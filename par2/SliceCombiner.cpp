@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <map>
 #include <memory>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -24,11 +25,19 @@ struct AlignedFree {
 };
 using Buffer = std::unique_ptr<uint8_t[], AlignedFree>;
 
+constexpr size_t kHugePage = 2 << 20;
+
+// Large buffers in whole huge pages where the system gives them: the first
+// touch of 32 MiB in small pages is 8192 page faults, a fifth of a second
+// of one core in a virtual machine.
 Buffer Allocate(size_t bytes)
 {
-    void* p = std::aligned_alloc(64, std::max<size_t>(bytes, 64));
+    const bool huge = bytes >= kHugePage;
+    const size_t size = huge ? (bytes + kHugePage - 1) / kHugePage * kHugePage : std::max<size_t>(bytes, 64);
+    void* p = std::aligned_alloc(huge ? kHugePage : 64, size);
     if (p == nullptr) throw std::bad_alloc();
-    std::memset(p, 0, std::max<size_t>(bytes, 64));
+    if (huge) ::madvise(p, size, MADV_HUGEPAGE);  // advice only: small pages serve as well
+    std::memset(p, 0, size);
     return Buffer(static_cast<uint8_t*>(p));
 }
 
