@@ -192,7 +192,7 @@ bool SplitRun::Run()
         if (IoStatus s = CheckBeforeWriting(); !s) return Failed(s);
     }
     if (makeManifest_)
-        hasher_ = MakeCopyHasher(kBlockSize, false, recovery_ && !removable_ ? recovery_->Observer() : PieceBytesObserver());
+        hasher_ = MakeCopyHasher(BlockRuns::kHashedRunBytes, false, recovery_ && !removable_ ? recovery_->Observer() : PieceBytesObserver());
 
     for (int64_t k = 1; k <= counts_.fullPieces; ++k) {
         if (Ending end = FullPiece(k)) return *end;
@@ -442,7 +442,7 @@ Ending SplitRun::CopyBlocks(int64_t k, int64_t plannedBytes, bool untilSourceEnd
     const std::string counter = " (" + std::to_string(k) + "/" + std::to_string(counts_.pieceCount) + ")";
     // Translated once per piece: the status changes with every block.
     const std::string bytesLeft = Tr(kBytesLeft);
-    BlockRuns runs;
+    BlockRuns runs(hasher_.get());
     while (untilSourceEnds || written < plannedBytes) {
         ++blocksCopied_;
         DrawProgress(window_.StatusBox(),
@@ -458,15 +458,8 @@ Ending SplitRun::CopyBlocks(int64_t k, int64_t plannedBytes, bool untilSourceEnd
             last = remaining_ <= kBlockSize;
             size = last ? std::max<int64_t>(remaining_, 0) : kBlockSize;
         }
-        if (hasher_) {
-            const std::span<char> block = hasher_->NextBlock(static_cast<size_t>(size));
-            if (IoStatus s = sourceFile_.Read(block); !s) return Failed(s);
-            if (IoStatus s = pieceFile_.Write(block); !s) return Failed(s);
-            hasher_->BlockFilled();
-        } else {
-            const int64_t left = untilSourceEnds ? std::max<int64_t>(remaining_, 0) : plannedBytes - written;
-            if (IoStatus s = runs.Next(sourceFile_, pieceFile_, size, left); !s) return Failed(s);
-        }
+        const int64_t left = untilSourceEnds ? std::max<int64_t>(remaining_, 0) : plannedBytes - written;
+        if (IoStatus s = runs.Next(sourceFile_, pieceFile_, size, left); !s) return Failed(s);
         written += size;
         if (last) break;
         if (CancelRequested) {

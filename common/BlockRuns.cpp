@@ -11,9 +11,10 @@ constexpr int64_t kRunBytes = 1 << 20;
 IoStatus BlockRuns::Next(BinaryReader& source, BinaryWriter& destination, int64_t size, int64_t left)
 {
     if (ahead_ < size) {
-        const int64_t run = std::max(size, std::min(kRunBytes, left)) - ahead_;
+        const int64_t longest = hasher_ ? static_cast<int64_t>(kHashedRunBytes) : kRunBytes;
+        const int64_t run = std::max(size, std::min(longest, left)) - ahead_;
         const int64_t start = destination.Length();
-        if (IoStatus s = destination.WriteFrom(source, run); !s) {
+        if (IoStatus s = CopyRun(source, destination, run); !s) {
             // Like a block that failed, the run adds nothing to the file.
             IgnoreResult(destination.TruncateTo(start));
             return s;
@@ -21,6 +22,16 @@ IoStatus BlockRuns::Next(BinaryReader& source, BinaryWriter& destination, int64_
         ahead_ += run;
     }
     ahead_ -= size;
+    return IoStatus::Success();
+}
+
+IoStatus BlockRuns::CopyRun(BinaryReader& source, BinaryWriter& destination, int64_t run)
+{
+    if (!hasher_) return destination.WriteFrom(source, run);
+    const std::span<char> bytes = hasher_->NextBlock(static_cast<size_t>(run));
+    if (IoStatus s = source.Read(bytes); !s) return s;
+    if (IoStatus s = destination.Write(bytes); !s) return s;
+    hasher_->BlockFilled();
     return IoStatus::Success();
 }
 

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <sys/stat.h>
 
+#include "BlockRuns.h"
 #include "JoinSteps.h"
 #include "Paths.h"
 #include "SplitSet.h"
@@ -79,7 +80,7 @@ void JoinVerifier::StartHashing()
 {
     // The whole file is hashed only for an older manifest's whole-file line;
     // on a removable drive that line may come with the last disk.
-    if (!hasher_) hasher_ = MakeCopyHasher(kBlockSize, wholeLine_.has_value() || removable_);
+    if (!hasher_) hasher_ = MakeCopyHasher(BlockRuns::kHashedRunBytes, wholeLine_.has_value() || removable_);
 }
 
 IoStatus JoinVerifier::CheckKeptPart(const std::string& rebuiltPath, const std::vector<JoinedPiece>& kept,

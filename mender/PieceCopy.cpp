@@ -9,13 +9,6 @@
 
 namespace modMender {
 
-namespace {
-IoStatus CopyHashedBlock(BinaryReader& piece, BinaryWriter& rebuilt, std::span<char> data)
-{
-    if (IoStatus s = piece.Read(data); !s) return s;
-    return rebuilt.Write(data);
-}
-}  // namespace
 
 PieceEnd CopyPiece(JoinerWindow& window, UiServices& ui, BinaryWriter& rebuilt, const std::string& piecePath,
                    int32_t index, int32_t count, CopyHasher* hasher, IoStatus& failure)
@@ -50,7 +43,7 @@ PieceEnd CopyPiece(JoinerWindow& window, UiServices& ui, BinaryWriter& rebuilt, 
 
     // An empty piece has no block to copy and adds nothing.
     int64_t consumed = 0;
-    BlockRuns runs;
+    BlockRuns runs(hasher);
     for (int64_t j = 1; consumed < length; ++j) {
         DrawProgress(box, static_cast<float>(static_cast<double>(j) / static_cast<double>(expectedBlocks)));
         const int64_t remaining = length - consumed;
@@ -58,13 +51,10 @@ PieceEnd CopyPiece(JoinerWindow& window, UiServices& ui, BinaryWriter& rebuilt, 
         ui.Yield();
 
         const size_t size = remaining > static_cast<int64_t>(kBlockSize) ? kBlockSize : static_cast<size_t>(remaining);
-        if (IoStatus s = hasher ? CopyHashedBlock(piece, rebuilt, hasher->NextBlock(size))
-                                : runs.Next(piece, rebuilt, static_cast<int64_t>(size), remaining);
-            !s) {
+        if (IoStatus s = runs.Next(piece, rebuilt, static_cast<int64_t>(size), remaining); !s) {
             failure = s;
             return PieceEnd::Failed;
         }
-        if (hasher) hasher->BlockFilled();
         consumed += static_cast<int64_t>(size);
         // Tested only once the block is written: the block in progress when
         // Cancel was pressed is kept, and nothing after it.

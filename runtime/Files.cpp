@@ -15,6 +15,11 @@
 namespace {
 
 constexpr size_t kFileBufferSize = 128 * 1024;
+// A read or write at least this long goes straight between the caller's bytes
+// and the file when the buffer holds nothing: a copy in runs then copies no
+// byte in the program, and runs that end inside the buffer's length (a
+// piece's last run) do not leave every later run out of step with it.
+constexpr size_t kDirectBytes = 32 * 1024;
 
 bool StatPath(const std::string& path, struct stat& st) { return ::stat(path.c_str(), &st) == 0; }
 
@@ -212,7 +217,7 @@ IoStatus BinaryReader::DoRead(std::span<char> block)
     while (done < block.size()) {
         if (bufferPos_ == bufferEnd_) {
             const size_t wanted = block.size() - done;
-            if (wanted >= kFileBufferSize) {
+            if (wanted >= kDirectBytes) {
                 // A large read goes straight into the caller's block.
                 const ssize_t n = ::read(fd_, block.data() + done, wanted);
                 if (n < 0) {
@@ -351,9 +356,9 @@ IoStatus BinaryWriter::DoWrite(std::span<const char> block)
 {
     if (fd_ < 0) return IoStatus::FromErrno(EBADF);
     if (!failure_) return failure_;
-    if (used_ + block.size() > kFileBufferSize) {
+    if (used_ + block.size() > kFileBufferSize || (used_ == 0 && block.size() >= kDirectBytes)) {
         if (IoStatus s = FlushBuffer(); !s) return s;
-        if (block.size() >= kFileBufferSize) {
+        if (block.size() >= kDirectBytes) {
             failure_ = WriteAll(fd_, block.data(), block.size());
             if (!failure_) return failure_;
             length_ += static_cast<int64_t>(block.size());

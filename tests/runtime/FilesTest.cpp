@@ -80,7 +80,7 @@ TEST(Files, BinaryRoundTripThroughTheBuffersAtAnyBlockSize)
     TempFolder dir;
     const std::string data = PatternBytes(1'000'003);
     const std::string path = dir / "data.bin";
-    for (size_t block : {size_t(1), size_t(4096), size_t(5000), size_t(300'000)}) {
+    for (size_t block : {size_t(1), size_t(4096), size_t(5000), size_t(40'000), size_t(300'000)}) {
         BinaryWriter w;
         ASSERT_TRUE(w.Create(path));
         for (size_t pos = 0; pos < data.size(); pos += block)
