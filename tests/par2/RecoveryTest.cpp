@@ -113,6 +113,19 @@ TEST(RecoveryWriter, Par2VerifiesAndRepairsWithOurFiles)
         const std::vector<std::string> blocked = {dir / "y.vol0+1.par2", dir / "blocked"};
         EXPECT_FALSE(WriteVolumes(d, SingleSliceVolumes(2), blocked));
         EXPECT_FALSE(std::filesystem::exists(blocked[0]));
+        // Cancelled at the first progress, or a piece gone that the other
+        // thread reads: both threads stop, the failure names the piece, and
+        // no volume is left.
+        const std::vector<std::string> stopped = {dir / "y.vol0+1.par2", dir / "y.vol1+1.par2"};
+        const IoStatus cancelled =
+            WriteVolumes(d, SingleSliceVolumes(2), stopped, {c.memory, 2}, [](uint64_t, uint64_t) { return false; });
+        EXPECT_FALSE(cancelled);
+        EXPECT_EQ(cancelled.Description(), "");
+        std::filesystem::rename(dir / pieces.names[1], dir / "aside");
+        const IoStatus gone = WriteVolumes(d, SingleSliceVolumes(2), stopped, {c.memory, 2});
+        EXPECT_EQ(gone.Subject(), dir / pieces.names[1]);
+        std::filesystem::rename(dir / "aside", dir / pieces.names[1]);
+        for (const std::string& path : stopped) EXPECT_FALSE(std::filesystem::exists(path)) << path;
 
         const ToolResult verify = RunInFolder(dir.Path(), {"par2", "verify", "-q", "x.par2"});
         ASSERT_EQ(verify.status, 0) << verify.output;
