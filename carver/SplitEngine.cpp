@@ -7,9 +7,9 @@
 #include <unistd.h>
 #include <vector>
 
-#include "BlockRuns.h"
 #include "BatchText.h"
 #include "BlockPlan.h"
+#include "BlockRuns.h"
 #include "CarverPlatform.h"
 #include "CopyHasher.h"
 #include "DestinationDrive.h"

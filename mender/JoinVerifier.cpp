@@ -145,6 +145,7 @@ IoStatus JoinVerifier::Check(bool wait)
     std::vector<Sha256Digest> digests;
     if (IoStatus s = hasher_->TakePieceDigests(digests, wait); !s) return std::move(s).About(unchecked_.front().path);
     for (const Sha256Digest& digest : digests) {
+        if (unchecked_.empty()) break;  // nothing left to compare it with
         const Unchecked piece = std::move(unchecked_.front());
         unchecked_.pop_front();
         const std::string hash = HexOf(digest);

@@ -9,7 +9,6 @@
 
 namespace modMender {
 
-
 PieceEnd CopyPiece(JoinerWindow& window, UiServices& ui, BinaryWriter& rebuilt, const std::string& piecePath,
                    int32_t index, int32_t count, CopyHasher* hasher, IoStatus& failure)
 {
