@@ -154,7 +154,7 @@ private:
     bool deletingLast_ = false; // the delete option, as read after the last piece
     bool descriptionGone_ = false;
     bool failed_ = false;       // the failure message has been shown
-    std::vector<char> block_ = std::vector<char>(kBlockSize);
+    const std::vector<char> zeros_ = std::vector<char>(kBlockSize);  // what a hole is kept with
     // The set's recovery data, when its index describes these pieces.
     std::optional<JoinRecovery> recovery_;
     bool lostNext_ = false;        // the piece waited for is to be left as a hole
@@ -602,10 +602,9 @@ bool JoinRun::LeaveHole(int32_t i, const std::string& why)
 {
     window_.Noted(set_.PiecePath(i), Tr(why));
     const int64_t length = recovery_->PieceLength(i);
-    std::fill(block_.begin(), block_.end(), 0);
     for (int64_t left = length; left > 0;) {
-        const size_t n = static_cast<size_t>(std::min<int64_t>(left, static_cast<int64_t>(block_.size())));
-        if (IoStatus s = rebuilt_.Write(std::span<const char>(block_.data(), n)); !s) return Fail(s), false;
+        const size_t n = static_cast<size_t>(std::min<int64_t>(left, static_cast<int64_t>(zeros_.size())));
+        if (IoStatus s = rebuilt_.Write(std::span<const char>(zeros_.data(), n)); !s) return Fail(s), false;
         left -= static_cast<int64_t>(n);
     }
     verifier_->PieceLeftOut();

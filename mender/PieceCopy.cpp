@@ -1,5 +1,4 @@
 #include <cerrno>
-#include <span>
 
 #include "BlockRuns.h"
 #include "JoinSteps.h"
